@@ -1,0 +1,302 @@
+#include "pdf/PdfPageWriter.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include <podofo/podofo.h>
+
+#include "pdf/PdfErrorText.h"
+
+namespace slidemill {
+namespace {
+
+// Rounds toward zero into a 32-bit int; NaN and out-of-range values are clamped so that a
+// hostile picture size cannot make an undefined conversion.
+int32_t TruncToInt32(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+    if (value <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);  // truncates toward zero
+}
+
+struct Rgb {
+    double r, g, b;
+};
+
+// COLORREF 0x00BBGGRR to DeviceRGB components.
+Rgb ToRgb(COLORREF c) {
+    return {static_cast<double>(c & 0xFF) / 255.0, static_cast<double>((c >> 8) & 0xFF) / 255.0,
+            static_cast<double>((c >> 16) & 0xFF) / 255.0};
+}
+
+}  // namespace
+
+CPdfPageWriter::CPdfPageWriter(std::string outputPath)
+    : outputPath_(std::move(outputPath)), painter_(std::make_unique<PoDoFo::PdfPainter>()) {}
+
+CPdfPageWriter::~CPdfPageWriter() {
+    // The destructor must not throw, whatever state a failed run left behind. A page still
+    // open is finished first so that the painter lets go of the page stream before the
+    // document goes away; the file stays incomplete unless Close ran.
+    try {
+        if (pageOpen_) {
+            pageOpen_ = false;
+            painter_->FinishPage();
+        }
+    } catch (...) {
+    }
+    try {
+        document_.reset();
+    } catch (...) {
+    }
+    try {
+        painter_.reset();
+    } catch (...) {
+    }
+}
+
+void CPdfPageWriter::CreateDocument() {
+    errno = 0;
+    try {
+        // Streamed: every finished object goes to the file at once, so memory stays flat.
+        document_ = std::make_unique<PoDoFo::PdfStreamedDocument>(outputPath_.c_str(), PoDoFo::ePdfVersion_1_6, nullptr,
+                                                                  PoDoFo::ePdfWriteMode_Compact);
+    } catch (PoDoFo::PdfError& error) {
+        const int cause = errno;
+        std::string context = "cannot create the PDF file \"" + outputPath_ + "\"";
+        if (cause != 0) context += ": " + std::string(std::strerror(cause));
+        AddPdfErrorContext(error, context);
+        throw;
+    }
+    closed_ = false;
+}
+
+void CPdfPageWriter::SetSourcePath(const std::string& path) { sourcePath_ = path; }
+const std::string& CPdfPageWriter::SourcePath() const { return sourcePath_; }
+void CPdfPageWriter::SetOutputPath(const std::string& path) { jobOutputPath_ = path; }
+const std::string& CPdfPageWriter::OutputPath() const { return jobOutputPath_; }
+void CPdfPageWriter::SetEmbedFontsFlag(bool embed) { embedFonts_ = embed; }
+bool CPdfPageWriter::EmbedFontsFlag() const { return embedFonts_; }
+
+std::vector<InternalLinkRecord>& CPdfPageWriter::InternalLinks() { return internalLinks_; }
+std::vector<std::string>& CPdfPageWriter::LinkAddresses() { return linkAddresses_; }
+std::vector<std::string>& CPdfPageWriter::LinkTexts() { return linkTexts_; }
+void CPdfPageWriter::SetPageOrdinal(int ordinal) { pageOrdinal_ = ordinal; }
+int CPdfPageWriter::PageOrdinal() const { return pageOrdinal_; }
+
+RenderOptions& CPdfPageWriter::Options() { return options_; }
+PageGeometry& CPdfPageWriter::Geometry() { return geometry_; }
+
+void CPdfPageWriter::BeginPage(int /*slideIndex*/, double width, double height) {
+    if (!document_ || closed_) {
+        PODOFO_RAISE_ERROR_INFO(PoDoFo::ePdfError_InvalidHandle, "BeginPage: no open PDF document");
+    }
+    if (pageOpen_) EndPage();
+    geometry_.pageWidth = width;
+    geometry_.pageHeight = height;
+    try {
+        // The page pointer is only valid until the next CreatePage; the painter holds the
+        // page's content stream for the bracket and nothing else keeps the pointer.
+        PoDoFo::PdfPage* page = document_->CreatePage(PoDoFo::PdfRect(0.0, 0.0, width, height));
+        painter_->SetPage(page);
+    } catch (PoDoFo::PdfError& error) {
+        AddPdfErrorContext(error, "cannot add a page to \"" + outputPath_ + "\"");
+        throw;
+    }
+    pageOpen_ = true;
+}
+
+void CPdfPageWriter::SetPictureExtent(double x, double y, int /*scaleMode*/) {
+    pictureExtentX_ = x;
+    pictureExtentY_ = y;
+}
+
+void CPdfPageWriter::SaveState() {
+    if (pageOpen_) painter_->Save();
+}
+
+void CPdfPageWriter::RestoreState() {
+    if (pageOpen_) painter_->Restore();
+}
+
+int CPdfPageWriter::PlayMetafile(IPagePlayback& picture, double x0, double y0, double width, double height) {
+    geometry_.playWidth = width;
+
+    int32_t dpiX = 0;
+    int32_t dpiY = 0;
+    if (!picture.PictureResolution(dpiX, dpiY)) return 0;  // nothing to play
+
+    // Height correction: play into a rectangle of the given width whose height follows the
+    // captured picture's aspect ratio rather than the page's.
+    if (pictureExtentY_ > 10.0 && pictureExtentX_ > 10.0 && dpiX > 0 && dpiY > 0) {
+        const double pxW = static_cast<double>(dpiX) * pictureExtentX_ / 2540.0;
+        const double pxH = static_cast<double>(dpiY) * pictureExtentY_ / 2540.0;
+        const double corrected = width / (pxW / pxH);
+        if (std::isfinite(corrected)) height = corrected;
+    }
+
+    geometry_.x0 = x0;
+    geometry_.y0 = y0;
+    geometry_.offX = TruncToInt32(x0);
+    geometry_.offY = TruncToInt32(y0);
+    geometry_.scale = 1.0;
+    geometry_.textScale = 1.0;
+
+    PlayRect rect;
+    rect.left = 0;
+    rect.top = 0;
+    rect.right = TruncToInt32(width);
+    rect.bottom = TruncToInt32(height);
+
+    options_.pageUnitFlag = 0;
+    // Objects the playback creates mid-page (fonts, images) are held back by the streamed
+    // document until Close, so the open page content stream is never interrupted.
+    picture.Play(*this, rect, options_, geometry_.scale);
+    return 1;
+}
+
+void CPdfPageWriter::DrawFooter(const std::string& /*text*/, int /*alignment*/) {}
+void CPdfPageWriter::DrawHeader(const std::string& /*text*/, int /*alignment*/) {}
+void CPdfPageWriter::DrawWatermark(const std::string& /*text*/, int /*position*/, double /*sizeMm*/) {}
+
+void CPdfPageWriter::EndPage() {
+    if (!pageOpen_) return;
+    pageOpen_ = false;
+    try {
+        painter_->FinishPage();
+    } catch (PoDoFo::PdfError& error) {
+        AddPdfErrorContext(error, "cannot write a page of \"" + outputPath_ + "\"");
+        throw;
+    }
+}
+
+void CPdfPageWriter::AddInternalLinks() {}
+
+void CPdfPageWriter::SetDocumentInfo(const std::string& creator, const std::string& author, const std::string& title,
+                                     const std::string& subject, const std::string& keywords) {
+    if (!document_ || closed_) {
+        PODOFO_RAISE_ERROR_INFO(PoDoFo::ePdfError_InvalidHandle, "SetDocumentInfo: no open PDF document");
+    }
+    // The strings are byte strings in the ANSI code page and are stored as they are;
+    // empty strings are stored as empty strings, not left out.
+    auto bytes = [](const std::string& s) { return PoDoFo::PdfString(s.data(), static_cast<long>(s.size())); };
+    PoDoFo::PdfInfo* info = document_->GetInfo();
+    info->SetCreator(bytes(creator));
+    info->SetAuthor(bytes(author));
+    info->SetTitle(bytes(title));
+    info->SetSubject(bytes(subject));
+    info->SetKeywords(bytes(keywords));
+}
+
+void CPdfPageWriter::Close() {
+    if (!document_ || closed_) {
+        PODOFO_RAISE_ERROR_INFO(PoDoFo::ePdfError_InvalidHandle, "Close: no open PDF document");
+    }
+    if (pageOpen_) EndPage();
+    closed_ = true;  // a failed Close cannot be retried: the file is in an unknown state
+    try {
+        document_->Close();
+    } catch (PoDoFo::PdfError& error) {
+        AddPdfErrorContext(error, "cannot complete the PDF file \"" + outputPath_ + "\"");
+        throw;
+    }
+}
+
+// Drawing operations. The job keeps them inside the page bracket; outside it they draw
+// nothing rather than fail.
+
+void CPdfPageWriter::SetPenColor(const COLORREF& color) {
+    penColor_ = color;
+    if (!pageOpen_) return;
+    const Rgb c = ToRgb(color);
+    painter_->SetColor(c.r, c.g, c.b);
+}
+
+void CPdfPageWriter::SetPenWidth(double width) {
+    if (!pageOpen_) return;
+    painter_->SetStrokeWidth(width * geometry_.scale);
+}
+
+void CPdfPageWriter::SetBrushColor(const COLORREF& color) {
+    brushColor_ = color;
+    if (!pageOpen_) return;
+    const Rgb c = ToRgb(color);
+    painter_->SetColor(c.r, c.g, c.b);
+}
+
+void CPdfPageWriter::SetDrawColor(const COLORREF& color) {
+    if (!pageOpen_) return;
+    const Rgb c = ToRgb(color);
+    painter_->SetColor(c.r, c.g, c.b);
+    painter_->SetStrokingColor(c.r, c.g, c.b);
+}
+
+void CPdfPageWriter::DrawLine(double x1, double y1, double x2, double y2) {
+    if (!pageOpen_) return;
+    SetDrawColor(penColor_);
+    const double h = geometry_.pageHeight;
+    painter_->DrawLine(x1, h - y1, x2, h - y2);
+}
+
+void CPdfPageWriter::DrawPolyline(const double* xs, const double* ys, int count) {
+    if (!pageOpen_) return;
+    painter_->Save();
+    SetDrawColor(penColor_);
+    if (xs != nullptr && ys != nullptr) {
+        // The colour is set once for the whole polyline; each segment is its own m l S.
+        const double h = geometry_.pageHeight;
+        for (int i = 1; i < count; ++i) painter_->DrawLine(xs[i - 1], h - ys[i - 1], xs[i], h - ys[i]);
+    }
+    painter_->Restore();
+}
+
+void CPdfPageWriter::FillPolygon(const double* xs, double* ys, int count) {
+    const double h = geometry_.pageHeight;
+    // The caller's ys are flipped in place: callers rely on (and must allow for) this.
+    if (ys != nullptr)
+        for (int i = 0; i < count; ++i) ys[i] = h - ys[i];
+    if (!pageOpen_) return;
+    painter_->Save();
+    const Rgb c = ToRgb(brushColor_);
+    painter_->SetColor(c.r, c.g, c.b);
+    if (count >= 3 && xs != nullptr && ys != nullptr) {
+        painter_->MoveTo(xs[0], ys[0]);
+        for (int i = 1; i < count; ++i) painter_->LineTo(xs[i], ys[i]);
+        painter_->ClosePath();
+        painter_->Fill(false);  // non-zero winding
+    }
+    painter_->Restore();
+}
+
+void CPdfPageWriter::SetClipRect(double x, double y, double w, double h) {
+    if (!pageOpen_) return;
+    painter_->SetClipRect(x, y, w, h);
+}
+
+void CPdfPageWriter::ClipToPlayArea() {
+    const PageGeometry& g = geometry_;
+    SetClipRect(g.offX * g.scale, g.pageHeight - g.offY * g.scale - g.playHeight, g.playWidth, g.playHeight);
+}
+
+// Text and links are drawn by later additions; until then nothing reaches the page.
+
+int CPdfPageWriter::SetFont(const std::string& /*faceName*/, bool /*bold*/, bool /*italic*/) { return 0; }
+
+void CPdfPageWriter::DrawChar(uint16_t /*code*/, double /*x*/, double /*y*/, double /*cellHeight*/) {}
+
+bool CPdfPageWriter::IsLinkText(const std::string& /*text*/) { return false; }
+
+bool CPdfPageWriter::FindLinkTarget(const std::string& text, std::string& target) {
+    target = text;
+    return false;
+}
+
+void CPdfPageWriter::AddUriLink(float /*x*/, float /*y*/, float /*w*/, float /*h*/, const std::string& /*target*/) {}
+
+void CPdfPageWriter::AddTextRun(const std::string& /*text*/, double /*x*/, double /*y*/, double /*w*/, double /*h*/,
+                                int /*side*/) {}
+
+}  // namespace slidemill
