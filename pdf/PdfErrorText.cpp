@@ -20,6 +20,8 @@ std::string DescribePdfError(const PoDoFo::PdfError& error) {
     const char* name = PoDoFo::PdfError::ErrorName(error.GetError());
     std::string code = message != nullptr && *message != '\0' ? message : (name != nullptr ? name : "PDF library error");
     if (text.empty()) return code;
+    // Errors raised with their own text carry the unknown code: nothing to add.
+    if (error.GetError() == PoDoFo::ePdfError_Unknown) return text;
     return text + " (" + code + ")";
 }
 

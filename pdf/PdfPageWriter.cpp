@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <limits>
 #include <utility>
 
@@ -50,6 +51,8 @@ CPdfPageWriter::~CPdfPageWriter() {
     }
     try {
         document_.reset();
+        device_.reset();
+        file_.reset();
     } catch (...) {
     }
     try {
@@ -59,19 +62,34 @@ CPdfPageWriter::~CPdfPageWriter() {
 }
 
 void CPdfPageWriter::CreateDocument() {
+    document_.reset();
+    device_.reset();
+    file_.reset();
+    closed_ = false;
     errno = 0;
-    try {
-        // Streamed: every finished object goes to the file at once, so memory stays flat.
-        document_ = std::make_unique<PoDoFo::PdfStreamedDocument>(outputPath_.c_str(), PoDoFo::ePdfVersion_1_6, nullptr,
-                                                                  PoDoFo::ePdfWriteMode_Compact);
-    } catch (PoDoFo::PdfError& error) {
+    file_ = std::make_unique<std::ofstream>(outputPath_, std::ios::binary | std::ios::out | std::ios::trunc);
+    if (!file_->is_open()) {
         const int cause = errno;
         std::string context = "cannot create the PDF file \"" + outputPath_ + "\"";
         if (cause != 0) context += ": " + std::string(std::strerror(cause));
-        AddPdfErrorContext(error, context);
-        throw;
+        file_.reset();
+        PODOFO_RAISE_ERROR_INFO(PoDoFo::ePdfError_FileNotFound, context);
     }
-    closed_ = false;
+    // Streamed: every finished object goes to the file at once, so memory stays flat.
+    device_ = std::make_unique<PoDoFo::PdfOutputDevice>(file_.get());
+    document_ = std::make_unique<PoDoFo::PdfStreamedDocument>(device_.get(), PoDoFo::ePdfVersion_1_6, nullptr,
+                                                              PoDoFo::ePdfWriteMode_Compact);
+}
+
+// Turns a failed write of the output stream into a library error, so that it travels
+// like every other failure of writing the file.
+void CPdfPageWriter::CheckFileState(const char* doing) {
+    if (file_ && file_->good()) return;
+    const int cause = errno;
+    std::string context = std::string("cannot ") + doing + " \"" + outputPath_ + "\": ";
+    context += cause != 0 ? std::string(std::strerror(cause)) : std::string("the data could not be written (disk full?)");
+    // The code carries no detail of its own: the text says what went wrong.
+    PODOFO_RAISE_ERROR_INFO(PoDoFo::ePdfError_Unknown, context);
 }
 
 void CPdfPageWriter::SetSourcePath(const std::string& path) { sourcePath_ = path; }
@@ -165,12 +183,14 @@ void CPdfPageWriter::DrawWatermark(const std::string& /*text*/, int /*position*/
 void CPdfPageWriter::EndPage() {
     if (!pageOpen_) return;
     pageOpen_ = false;
+    errno = 0;
     try {
         painter_->FinishPage();
     } catch (PoDoFo::PdfError& error) {
         AddPdfErrorContext(error, "cannot write a page of \"" + outputPath_ + "\"");
         throw;
     }
+    CheckFileState("write a page of");
 }
 
 void CPdfPageWriter::AddInternalLinks() {}
@@ -197,12 +217,17 @@ void CPdfPageWriter::Close() {
     }
     if (pageOpen_) EndPage();
     closed_ = true;  // a failed Close cannot be retried: the file is in an unknown state
+    errno = 0;
     try {
         document_->Close();
     } catch (PoDoFo::PdfError& error) {
         AddPdfErrorContext(error, "cannot complete the PDF file \"" + outputPath_ + "\"");
         throw;
     }
+    file_->flush();
+    CheckFileState("complete the PDF file");
+    file_->close();
+    CheckFileState("complete the PDF file");
 }
 
 // Drawing operations. The job keeps them inside the page bracket; outside it they draw

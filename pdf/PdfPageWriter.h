@@ -3,6 +3,7 @@
 // the operations the renderer calls, and keeps the link lists the job fills. Every PDF
 // library error (PoDoFo::PdfError) of the life-cycle operations travels to the caller.
 
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 
 namespace PoDoFo {
 class PdfStreamedDocument;
+class PdfOutputDevice;
 class PdfPainter;
 }  // namespace PoDoFo
 
@@ -86,6 +88,13 @@ private:
     std::string sourcePath_;
     bool embedFonts_ = false;
 
+    void CheckFileState(const char* doing);
+
+    // The file is written through our own stream so that write errors (a full disk) are
+    // seen: the library's own file device does not report them. Declared in the order
+    // they are built; the document goes first.
+    std::unique_ptr<std::ofstream> file_;
+    std::unique_ptr<PoDoFo::PdfOutputDevice> device_;
     std::unique_ptr<PoDoFo::PdfStreamedDocument> document_;
     std::unique_ptr<PoDoFo::PdfPainter> painter_;
     bool pageOpen_ = false;

@@ -27,6 +27,10 @@ struct FontTable {
 // stand-in's file. False when fontconfig cannot be initialised (the table stays empty).
 bool LoadFontTable(FontTable& table);
 
+// The file fontconfig matches for a family and style, with its fallbacks; only files
+// the PDF font code can use (TrueType or CFF, first face). Empty when there is none.
+std::string MatchSystemFontFile(const std::string& family, bool bold, bool italic);
+
 // The face-name matching rules. A styled request returns the first entry in table
 // order whose lower-cased display name contains the name and the style words; an
 // unstyled request prefers an entry equal to the name (after cutting "(truetype)") and

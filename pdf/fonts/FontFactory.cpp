@@ -1,0 +1,30 @@
+#include "pdf/fonts/FontFactory.h"
+
+#include <podofo/podofo.h>
+
+#include <memory>
+
+namespace slidemill {
+
+PoDoFo::PdfFont* CreatePdfFont(PoDoFo::PdfDocument& document, const FontRequest& request) {
+    using namespace PoDoFo;
+    if (request.file.empty()) return nullptr;
+    const char* file = request.file.c_str();
+    try {
+        if (request.encoding == FontEncodingKind::IdentityH) {
+            // A new font takes ownership of its auto-deleting encoding; when PoDoFo hands
+            // back a font it made earlier for the same file, that font keeps its own.
+            auto encoding = std::make_unique<PdfIdentityEncoding>(0, 0xffff, true);
+            PdfFont* font = document.CreateFontSubset(file, false, false, false, encoding.get(), file);
+            if (font && font->GetEncoding() == encoding.get()) encoding.release();
+            return font;
+        }
+        const PdfEncoding* winAnsi = PdfEncodingFactory::GlobalWinAnsiEncodingInstance();
+        if (request.embed) return document.CreateFontSubset(file, false, false, false, winAnsi, file);
+        return document.CreateFont(file, false, false, false, winAnsi, PdfFontCache::eFontCreationFlags_None, false, file);
+    } catch (const PdfError&) {
+        return nullptr;
+    }
+}
+
+}  // namespace slidemill

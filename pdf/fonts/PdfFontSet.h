@@ -1,0 +1,99 @@
+#pragma once
+// The writer's text state: the installed-font table, the PDF fonts made so far, the
+// font the metafile selected last and the font the painter holds. The writer owns one
+// for the whole run and delegates SetFont and DrawChar to it; the header, footer and
+// watermark take their font from here too.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "pdf/fonts/FontTable.h"
+
+namespace PoDoFo {
+class PdfDocument;
+class PdfFont;
+class PdfPainter;
+}  // namespace PoDoFo
+
+namespace slidemill {
+
+struct FontCacheEntry {
+    PoDoFo::PdfFont* font = nullptr;  // owned by the document
+    std::string name;                 // the current font name it was created for
+};
+
+class CPdfFontSet {
+public:
+    // A size no character can have, so the first DrawChar always selects its font.
+    static constexpr double kNoFontSize = -1.1172990798951767;
+
+    CPdfFontSet() = default;
+    virtual ~CPdfFontSet() = default;
+
+    // Reads the installed fonts (fontconfig); false when they cannot be read.
+    bool LoadFontTable();
+    void SetFontTable(FontTable table) { table_ = std::move(table); }
+    const FontTable& Table() const { return table_; }
+
+    void SetEmbedFonts(bool embed) { embedFonts_ = embed; }
+    bool EmbedFonts() const { return embedFonts_; }
+
+    // Called after each new font, so the writer can resume its open page stream.
+    void SetResumePageStream(std::function<void()> resume) { resumePageStream_ = std::move(resume); }
+
+    // The file of the best table entry for the name and style, or empty. Remembers the
+    // name as the face the symbol rules of DrawChar test.
+    std::string FindFontFile(const std::string& name, bool bold, bool italic);
+
+    // Chooses the current font name for a face the metafile selects: 1 when a font file
+    // exists for it, else 0 (and no font is current).
+    int SetFont(const std::string& face, bool bold, bool italic);
+
+    // The cached PDF font whose name equals the current font name, ignoring case.
+    PoDoFo::PdfFont* FindCachedFont() const;
+
+    // Draws one character with its baseline at (x, pageHeight - y): x, y in points from
+    // the top-left corner, the font sized at 0.85 of the character cell height.
+    void DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& painter, double pageHeight, uint16_t code,
+                  double x, double y, double cellHeight);
+
+    // Forgets the painter's font, after someone else (header, footer, watermark) set it.
+    void ForgetPainterFont();
+
+    // "Arial" in WinAnsiEncoding, embedded as the option says; made once per run.
+    // Null when no such font can be made.
+    PoDoFo::PdfFont* DecorationFont(PoDoFo::PdfDocument& document);
+
+    const std::string& CurrentFontName() const { return currentFontName_; }
+    const std::string& CurrentFontFile() const { return currentFontFile_; }
+    const std::string& SymbolTestFace() const { return symbolTestFace_; }
+    const std::string& LastFontName() const { return lastFontName_; }
+    double LastFontSize() const { return lastFontSize_; }
+    const std::vector<FontCacheEntry>& Cache() const { return cache_; }
+
+    // The bytes of one character as the font's encoding takes them: the Windows-1252
+    // byte for WinAnsi fonts (the low byte when the character has none), the UTF-16
+    // code for two-byte fonts. Exposed for tests.
+    static uint8_t WinAnsiByte(uint16_t code);
+
+private:
+    bool UsesIdentityEncoding() const;
+    PoDoFo::PdfFont* CreateCurrentFont(PoDoFo::PdfDocument& document);
+    std::string ArialFile() const;
+
+    FontTable table_;
+    std::vector<FontCacheEntry> cache_;
+    std::string currentFontName_;
+    std::string currentFontFile_;  // the file the current name was chosen with
+    std::string symbolTestFace_;
+    std::string lastFontName_;
+    double lastFontSize_ = kNoFontSize;
+    bool embedFonts_ = false;
+    PoDoFo::PdfFont* decorationFont_ = nullptr;
+    bool decorationFontTried_ = false;
+    std::function<void()> resumePageStream_;
+};
+
+}  // namespace slidemill

@@ -1,0 +1,44 @@
+#pragma once
+// Placing one text run of a played metafile on the page, character by character,
+// through the writer's DrawChar. The renderer calls it for every string of a text
+// record; what it returns is what the link bookkeeping matches the run with.
+//
+// Coordinates are the metafile's logical units; the writer's geometry supplies the
+// play offset and the text scale, the caller the PDF scale s (points per logical unit).
+
+#include <cstdint>
+
+#include "pdf/PageWriter.h"
+
+namespace slidemill {
+
+// Text measuring on the playback context (GetTextExtentPoint32W): the extent of a
+// string in the selected font, in logical units.
+class ITextRunMeasure {
+public:
+    virtual ~ITextRunMeasure() = default;
+    virtual bool MeasureText(const char16_t* text, int count, int32_t& cx, int32_t& cy) = 0;
+};
+
+// Where the previous run ended; both 0 at the start of every playback.
+struct TextRunCursor {
+    int32_t lastX = 0;
+    int32_t lastY = 0;
+};
+
+// The run's start (play offset added, before the overlap rule) and its whole extent.
+struct PlacedTextRun {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t cx = 0;
+    int32_t cy = 0;
+};
+
+// Draws text[0 .. count) starting at (x, y): a run that starts inside the previous run
+// of the same line continues where that one ended; each character is sized by its own
+// cell height and advanced by its advance times the text scale. advances may be null,
+// then each character advances by its measured width.
+PlacedTextRun PlaceTextRun(IPageWriter& writer, ITextRunMeasure& measure, TextRunCursor& cursor, int32_t x, int32_t y,
+                           const char16_t* text, int count, const int32_t* advances, double pdfScale);
+
+}  // namespace slidemill

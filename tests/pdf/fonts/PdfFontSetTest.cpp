@@ -1,0 +1,174 @@
+// The font set drawing into real PoDoFo documents, checked with the tools a user has:
+// pdftotext for the text, pdffonts for the fonts, the content stream for the operators.
+
+#include <gtest/gtest.h>
+
+#include <podofo/podofo.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "pdf/fonts/PdfFontSet.h"
+#include "tests/support/PdfInspect.h"
+
+namespace slidemill {
+namespace {
+
+using slidemill::testing::HaveTool;
+using slidemill::testing::PageContent;
+using slidemill::testing::Quote;
+using slidemill::testing::RunCommand;
+using slidemill::testing::TempFolder;
+
+constexpr double kPageWidth = 400;
+constexpr double kPageHeight = 200;
+
+// One streamed document with one open page, as the writer has it while a slide plays.
+class OnePageDocument {
+public:
+    explicit OnePageDocument(const std::string& path)
+        : document_(path.c_str(), PoDoFo::ePdfVersion_1_6, nullptr, PoDoFo::ePdfWriteMode_Compact) {
+        PoDoFo::PdfPage* page = document_.CreatePage(PoDoFo::PdfRect(0, 0, kPageWidth, kPageHeight));
+        painter_.SetPage(page);
+    }
+    PoDoFo::PdfStreamedDocument& Document() { return document_; }
+    PoDoFo::PdfPainter& Painter() { return painter_; }
+    void Close() {
+        painter_.FinishPage();
+        document_.Close();
+    }
+
+private:
+    PoDoFo::PdfStreamedDocument document_;
+    PoDoFo::PdfPainter painter_;
+};
+
+class FontSetPdf : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.Valid());
+        ASSERT_TRUE(fonts_.LoadFontTable());
+        if (MatchFontFile(fonts_.Table(), "Arial", false, false).empty())
+            GTEST_SKIP() << "no stand-in for Arial is installed";
+    }
+
+    // Draws a word with one character every 12 points on the baseline y = 100.
+    void DrawWord(OnePageDocument& page, const std::u16string& word, double x, double cellHeight = 20) {
+        for (char16_t c : word) {
+            fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, static_cast<uint16_t>(c), x, 100, cellHeight);
+            x += 12;
+        }
+    }
+
+    std::string PdfFonts(const std::string& pdf) { return RunCommand("pdffonts " + Quote(pdf)).output; }
+    std::string PdfText(const std::string& pdf) { return RunCommand("pdftotext -raw " + Quote(pdf) + " -").output; }
+
+    TempFolder folder_;
+    CPdfFontSet fonts_;
+};
+
+TEST_F(FontSetPdf, DrawsWinAnsiTextThatReadersExtract) {
+    if (!HaveTool("pdftotext") || !HaveTool("pdffonts")) GTEST_SKIP() << "poppler-utils missing";
+    const std::string pdf = folder_.File("text.pdf");
+    {
+        OnePageDocument page(pdf);
+        ASSERT_EQ(fonts_.SetFont("Arial", false, false), 1);
+        DrawWord(page, u"Caf\u00e9", 20);
+        DrawWord(page, u"\u20ac\u2013\u201cx\u201d", 100);
+        ASSERT_EQ(fonts_.SetFont("Times New Roman", true, false), 1);
+        EXPECT_EQ(fonts_.CurrentFontName(), "Times New Roman Bold");
+        DrawWord(page, u"Bold", 200);
+        page.Close();
+    }
+    EXPECT_EQ(RunCommand("qpdf --check " + Quote(pdf)).exitCode, 0);
+    const std::string text = PdfText(pdf);
+    EXPECT_NE(text.find("Caf\u00e9"), std::string::npos) << text;
+    EXPECT_NE(text.find("\u20ac\u2013\u201cx\u201d"), std::string::npos) << text;
+    EXPECT_NE(text.find("Bold"), std::string::npos) << text;
+
+    const std::string fonts = PdfFonts(pdf);
+    EXPECT_NE(fonts.find("LiberationSans"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("LiberationSerif-Bold"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("WinAnsi"), std::string::npos) << fonts;
+    EXPECT_EQ(fonts.find(" yes yes "), std::string::npos) << "nothing is embedded without the option:\n" << fonts;
+    EXPECT_EQ(fonts_.Cache().size(), 2u);
+}
+
+TEST_F(FontSetPdf, EmbedsSubsetsWhenAsked) {
+    if (!HaveTool("pdffonts") || !HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils missing";
+    const std::string pdf = folder_.File("embedded.pdf");
+    fonts_.SetEmbedFonts(true);
+    {
+        OnePageDocument page(pdf);
+        ASSERT_EQ(fonts_.SetFont("Arial", false, true), 1);
+        DrawWord(page, u"Slanted", 20);
+        page.Close();
+    }
+    const std::string fonts = PdfFonts(pdf);
+    EXPECT_NE(fonts.find("LiberationSans-Italic"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("yes yes"), std::string::npos) << fonts;  // embedded, subset
+    EXPECT_NE(PdfText(pdf).find("Slanted"), std::string::npos);
+    EXPECT_EQ(RunCommand("qpdf --check " + Quote(pdf)).exitCode, 0);
+}
+
+TEST_F(FontSetPdf, TwoByteFacesAreEmbeddedEvenWithoutTheOption) {
+    if (!HaveTool("pdffonts") || !HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils missing";
+    if (MatchFontFile(fonts_.Table(), "Symbol", false, false).empty()) GTEST_SKIP() << "no Symbol stand-in";
+    const std::string pdf = folder_.File("symbol.pdf");
+    {
+        OnePageDocument page(pdf);
+        ASSERT_EQ(fonts_.SetFont("Symbol", false, false), 1);
+        EXPECT_EQ(fonts_.SymbolTestFace(), "Symbol");
+        DrawWord(page, u"\uf061bc", 20);  // a private-use symbol code loses its 0xF000
+        page.Close();
+    }
+    const std::string fonts = PdfFonts(pdf);
+    EXPECT_NE(fonts.find("Identity-H"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("yes yes"), std::string::npos) << fonts;
+    EXPECT_NE(PdfText(pdf).find("abc"), std::string::npos) << PdfText(pdf);
+}
+
+TEST_F(FontSetPdf, ContentOfOneCharacter) {
+    const std::string pdf = folder_.File("content.pdf");
+    {
+        OnePageDocument page(pdf);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'A', 10, 20, 10);  // no font yet: q Q
+        ASSERT_EQ(fonts_.SetFont("Arial", false, false), 1);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, ' ', 10, 20, 10);  // blank: nothing
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'A', 10, 20, 10);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'B', 22, 20, 10);
+        EXPECT_DOUBLE_EQ(fonts_.LastFontSize(), 8.5);
+        page.Close();
+    }
+    const std::string content = slidemill::testing::NormalisedContent(PageContent(pdf, 0));
+    // The first q Q is the draw without a font; then A and B in their own q Q blocks,
+    // sized 0.85 of the cell and with the baseline flipped to y = 200 - 20.
+    EXPECT_EQ(content.rfind("q\nQ\nq\nBT\n", 0), 0u) << content;
+    EXPECT_NE(content.find("8.5 Tf"), std::string::npos) << content;
+    EXPECT_NE(content.find("10 180 Td\n(A) Tj"), std::string::npos) << content;
+    EXPECT_NE(content.find("22 180 Td\n(B) Tj"), std::string::npos) << content;
+    EXPECT_EQ(content.find("( )"), std::string::npos) << content;
+}
+
+TEST_F(FontSetPdf, UnusableFontFileFallsBackToArialUnderItsOwnName) {
+    const std::string bogus = folder_.File("broken.ttf");
+    std::ofstream(bogus) << "not a font";
+    FontTable table = fonts_.Table();
+    table.Add("Broken Face (TrueType)", bogus);
+    fonts_.SetFontTable(table);
+    const std::string pdf = folder_.File("fallback.pdf");
+    {
+        OnePageDocument page(pdf);
+        ASSERT_EQ(fonts_.SetFont("Broken Face", false, false), 1);
+        DrawWord(page, u"Still", 20);
+        page.Close();
+    }
+    ASSERT_EQ(fonts_.Cache().size(), 1u);
+    EXPECT_EQ(fonts_.Cache()[0].name, "Broken Face");
+    EXPECT_NE(fonts_.Cache()[0].font, nullptr);
+    if (HaveTool("pdffonts")) EXPECT_NE(PdfFonts(pdf).find("LiberationSans"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace slidemill
