@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <random>
 #include <stdexcept>
 
@@ -20,13 +19,27 @@ namespace slidemill {
 namespace {
 
 // OpenSSL 3 keeps RC4 in its legacy provider; loading a provider explicitly replaces the
-// implicit default one, so both are loaded, once for the process.
+// implicit default one, so both are loaded, once for the process, and unloaded at exit.
+class Rc4Providers {
+public:
+    Rc4Providers() : legacy_(OSSL_PROVIDER_load(nullptr, "legacy")), default_(OSSL_PROVIDER_load(nullptr, "default")) {}
+    ~Rc4Providers() {
+        if (default_ != nullptr) OSSL_PROVIDER_unload(default_);
+        if (legacy_ != nullptr) OSSL_PROVIDER_unload(legacy_);
+    }
+    Rc4Providers(const Rc4Providers&) = delete;
+    Rc4Providers& operator=(const Rc4Providers&) = delete;
+    bool HaveLegacy() const { return legacy_ != nullptr; }
+
+private:
+    OSSL_PROVIDER* legacy_;
+    OSSL_PROVIDER* default_;
+};
+
 void LoadRc4Provider() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        OSSL_PROVIDER_load(nullptr, "legacy");
-        OSSL_PROVIDER_load(nullptr, "default");
-    });
+    static const Rc4Providers providers;
+    if (!providers.HaveLegacy())
+        throw std::runtime_error("cannot encrypt the PDF file: the OpenSSL legacy provider (RC4) is not available");
 }
 
 // Creates a new empty file beside target (same folder, so the final rename stays on one

@@ -86,13 +86,6 @@ std::string DisplayName(const std::string& family, const std::string& style, con
     return name + " " + kind;
 }
 
-bool IsGenericFamily(const std::string& family) {
-    static const char* const generics[] = {"serif",   "sans-serif", "sans serif", "sans", "monospace", "mono",
-                                           "cursive", "fantasy",    "system-ui",  "emoji", "math"};
-    const std::string lower = AsciiLower(family);
-    return std::any_of(std::begin(generics), std::end(generics), [&](const char* g) { return lower == g; });
-}
-
 bool FontHasFamily(FcPattern* font, const std::string& family) {
     for (int i = 0;; ++i) {
         const std::string name = GetString(font, FC_FAMILY, i);
@@ -143,16 +136,42 @@ Match Describe(FcPattern* font) {
     return match;
 }
 
+std::vector<std::string> SubstitutedFamilies(const std::string& family) {
+    std::vector<std::string> substituted;
+    MatchPattern(family, false, false, &substituted);
+    return substituted;
+}
+
+// fontconfig replaces a generic family by its preference list in place; the first two
+// names of each list mark where a face's own aliases end and the defaults begin.
+struct GenericHeads {
+    std::vector<std::pair<std::string, std::string>> heads;
+
+    GenericHeads() {
+        for (const char* generic : {"sans-serif", "serif", "monospace"}) {
+            const std::vector<std::string> list = SubstitutedFamilies(generic);
+            if (list.size() >= 2) heads.emplace_back(list[0], list[1]);
+        }
+    }
+    bool StartsAt(const std::vector<std::string>& families, size_t i) const {
+        if (i + 1 >= families.size()) return false;
+        for (const auto& [first, second] : heads) {
+            if (EqualsIgnoreCase(families[i], first) && EqualsIgnoreCase(families[i + 1], second)) return true;
+        }
+        return false;
+    }
+};
+
 // The stand-in fontconfig's configuration names for a face, or nothing when the face
-// is installed itself or only falls through to the generic default. A stand-in is an
-// alias that comes before the first generic family in the substituted family list.
-bool FindStandIn(const std::string& face, std::string& family) {
+// is installed itself or only falls through to the generic defaults. A stand-in is an
+// alias of the face that comes before the generic preference list.
+bool FindStandIn(const std::string& face, const GenericHeads& generics, std::string& family) {
     std::vector<std::string> substituted;
     PatternPtr font = MatchPattern(face, false, false, &substituted);
     if (!font || !Usable(font.get())) return false;
     if (FontHasFamily(font.get(), face)) return false;  // the face itself is installed
     for (size_t i = 1; i < substituted.size(); ++i) {
-        if (IsGenericFamily(substituted[i])) return false;
+        if (generics.StartsAt(substituted, i)) return false;
         if (FontHasFamily(font.get(), substituted[i])) {
             family = substituted[i];
             return true;
@@ -200,9 +219,10 @@ bool LoadFontTable(FontTable& table) {
     installed.erase(std::unique(installed.begin(), installed.end()), installed.end());
     for (auto& [name, file] : installed) table.Add(std::move(name), std::move(file));
 
+    const GenericHeads generics;
     for (const char* face : kWindowsFaces) {
         std::string family;
-        if (!FindStandIn(face, family)) continue;
+        if (!FindStandIn(face, generics, family)) continue;
         for (int style = 0; style < 4; ++style) {
             const bool bold = (style & 1) != 0;
             const bool italic = (style & 2) != 0;

@@ -167,7 +167,9 @@ TEST_F(FontSetPdf, UnusableFontFileFallsBackToArialUnderItsOwnName) {
     ASSERT_EQ(fonts_.Cache().size(), 1u);
     EXPECT_EQ(fonts_.Cache()[0].name, "Broken Face");
     EXPECT_NE(fonts_.Cache()[0].font, nullptr);
-    if (HaveTool("pdffonts")) EXPECT_NE(PdfFonts(pdf).find("LiberationSans"), std::string::npos);
+    if (HaveTool("pdffonts")) {
+        EXPECT_NE(PdfFonts(pdf).find("LiberationSans"), std::string::npos);
+    }
 }
 
 }  // namespace
