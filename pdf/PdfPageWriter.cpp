@@ -62,6 +62,14 @@ CPdfPageWriter::~CPdfPageWriter() {
 }
 
 void CPdfPageWriter::CreateDocument() {
+    if (pageOpen_) {
+        pageOpen_ = false;
+        try {
+            painter_->FinishPage();
+        } catch (PoDoFo::PdfError&) {
+            // the old document is dropped anyway
+        }
+    }
     document_.reset();
     device_.reset();
     file_.reset();
@@ -106,6 +114,8 @@ void CPdfPageWriter::SetPageOrdinal(int ordinal) { pageOrdinal_ = ordinal; }
 int CPdfPageWriter::PageOrdinal() const { return pageOrdinal_; }
 
 RenderOptions& CPdfPageWriter::Options() { return options_; }
+PoDoFo::PdfStreamedDocument* CPdfPageWriter::Document() { return document_.get(); }
+PoDoFo::PdfPainter* CPdfPageWriter::Painter() { return pageOpen_ ? painter_.get() : nullptr; }
 PageGeometry& CPdfPageWriter::Geometry() { return geometry_; }
 
 void CPdfPageWriter::BeginPage(int /*slideIndex*/, double width, double height) {

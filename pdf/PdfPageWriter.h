@@ -64,6 +64,13 @@ public:
     // Rendering option values copied into the renderer before each playback.
     RenderOptions& Options();
 
+    // For the writer's own parts (fonts, images, links): the open document (null before
+    // CreateDocument) and the painter of the open page (null outside the page bracket).
+    // Objects created while a page is open are held back by the streamed document until
+    // Close, so they never interrupt the page's content stream.
+    PoDoFo::PdfStreamedDocument* Document();
+    PoDoFo::PdfPainter* Painter();
+
     // IPageWriter
     PageGeometry& Geometry() override;
     void SetPenColor(const COLORREF& color) override;

@@ -490,3 +490,48 @@ TEST(PdfPageWriterFailures, AbandonedWriterLeavesAnIncompleteFile) {
 
 }  // namespace
 }  // namespace slidemill
+
+namespace slidemill {
+namespace {
+
+// Fonts and images are created while a page is open; the page stream must come out whole
+// and the objects must reach the file.
+TEST(PdfPageWriterDocument, ObjectsCreatedMidPageKeepThePageStreamWhole) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.Valid());
+    const std::string path = folder.File("midpage.pdf");
+    {
+        CPdfPageWriter writer(path);
+        EXPECT_EQ(writer.Document(), nullptr);
+        writer.CreateDocument();
+        EXPECT_EQ(writer.Painter(), nullptr);
+        for (int page = 0; page < 2; ++page) {
+            writer.BeginPage(page, 200, 100);
+            ASSERT_NE(writer.Painter(), nullptr);
+            writer.DrawLine(0, 0, 10, 10);
+            PoDoFo::PdfImage image(writer.Document());
+            const char rgb[] = {'\xff', '\0', '\0', '\0', '\xff', '\0'};
+            PoDoFo::PdfMemoryInputStream data(rgb, sizeof rgb);
+            image.SetImageData(2, 1, 8, &data);
+            writer.Painter()->DrawImage(20, 20, &image, 30, 40);
+            writer.DrawLine(50, 50, 60, 60);
+            writer.EndPage();
+        }
+        writer.Close();
+    }
+    const std::string content = NormalisedContent(PageContent(path, 1));
+    const size_t first = content.find("0.000 100.000 m 10.000 90.000 l S");
+    const size_t image = content.find(" Do\n");
+    const size_t last = content.find("50.000 50.000 m 60.000 40.000 l S");
+    EXPECT_NE(first, std::string::npos) << content;
+    EXPECT_NE(image, std::string::npos) << content;
+    EXPECT_NE(last, std::string::npos) << content;
+    EXPECT_LT(first, image);
+    EXPECT_LT(image, last);
+    if (!HaveTool("qpdf")) GTEST_SKIP() << "qpdf not installed";
+    auto check = RunCommand("qpdf --check " + Quote(path));
+    EXPECT_EQ(check.exitCode, 0) << check.output;
+}
+
+}  // namespace
+}  // namespace slidemill
