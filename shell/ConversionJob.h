@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "pdf/EncryptResave.h"
 #include "platform/Clipboard.h"
 #include "platform/automation/PresentationApp.h"
 #include "shell/ConversionOptions.h"
@@ -39,6 +40,10 @@ struct ConversionRequest {
 
 // Everything the job works with besides the request. References must outlive the run.
 struct ConversionServices {
+    ConversionServices(PresentationAppFactory& app, Clipboard& clip, ISlidePictureSource& pics, IPrompt& ask,
+                       ProgressMessage& prog)
+        : appFactory(app), clipboard(clip), pictures(pics), prompt(ask), progress(prog) {}
+
     PresentationAppFactory& appFactory;
     Clipboard& clipboard;
     ISlidePictureSource& pictures;
@@ -46,6 +51,10 @@ struct ConversionServices {
     ProgressMessage& progress;
     IProgressDisplay* display = nullptr;                 // optional progress window
     JobWriterFactory makeWriter = MakePdfJobWriter;      // the PDF writer for the written path
+    // The encrypted re-save of the written file into the output path.
+    std::function<void(const std::string& in, const std::string& out, const std::string& user,
+                       const std::string& owner, EncryptionAlgorithm, uint32_t permissions)>
+        encryptResave = EncryptResaveChecked;
     std::function<void()> releaseSharedFontCollection;  // optional: renderer's shared raster fonts
     std::function<bool(const std::string&)> launchViewer;  // optional: opens the PDF
     std::string temporaryFolder;                         // empty: the system's temporary folder

@@ -5,13 +5,21 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "pdf/EncryptResave.h"
 #include "pdf/LinkRecords.h"
 #include "pdf/PagePlayback.h"
 
 namespace slidemill {
+
+// The error the job writer raises when the PDF library fails.
+class PdfWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 class IJobWriter {
 public:
@@ -44,5 +52,9 @@ using JobWriterFactory = std::function<std::unique_ptr<IJobWriter>(const std::st
 
 // The writer of a real run: the PoDoFo page writer.
 std::unique_ptr<IJobWriter> MakePdfJobWriter(const std::string& writtenPath);
+
+// The PDF library's encrypted re-save with its errors turned into PdfWriteError.
+void EncryptResaveChecked(const std::string& inputPath, const std::string& outputPath, const std::string& userPassword,
+                          const std::string& ownerPassword, EncryptionAlgorithm algorithm, uint32_t permissions);
 
 }  // namespace slidemill

@@ -70,6 +70,9 @@ struct WmfPoint {
 
 class WmfRecorder {
 public:
+    // Returned by the object creators when the object table is full (nothing recorded).
+    static constexpr uint16_t kNoSlot = 0xFFFF;
+
     WmfRecorder();
 
     void SaveDC();
@@ -123,6 +126,7 @@ private:
 
     ByteWriter out_;
     std::vector<bool> slots_;  // object table: true while the slot holds an object
+    size_t firstFree_ = 0;     // no free slot lies below this index
     uint32_t maxRecordWords_ = 0;
     bool finished_ = false;
 };
