@@ -3,6 +3,7 @@
 #include <podofo/podofo.h>
 
 #include "pdf/fonts/FontFactory.h"
+#include "pdf/fonts/SymbolEncoding.h"
 
 namespace slidemill {
 
@@ -132,7 +133,9 @@ void CPdfFontSet::DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& pa
     if (font) {
         const PoDoFo::PdfEncoding* encoding = font->GetEncoding();
         if (encoding && !encoding->IsSingleByteEncoding()) {
-            // Two-byte fonts take the whole UTF-16 code, so no character is cut down.
+            // Two-byte fonts take the whole UTF-16 code, so no character is cut down;
+            // the Symbol face's own codes are looked up as the characters they show.
+            if (EqualsIgnoreCase(symbolTestFace_, "Symbol")) code = SymbolCodeToUnicode(code);
             const PoDoFo::pdf_utf16be text[2] = {
                 static_cast<PoDoFo::pdf_utf16be>(((code & 0xFF) << 8) | (code >> 8)), 0};
             painter.DrawText(x, pageHeight - y, PoDoFo::PdfString(text, 1));

@@ -127,13 +127,13 @@ TEST_F(FontSetPdf, TwoByteFacesAreEmbeddedEvenWithoutTheOption) {
         OnePageDocument page(pdf);
         ASSERT_EQ(fonts_.SetFont("Symbol", false, false), 1);
         EXPECT_EQ(fonts_.SymbolTestFace(), "Symbol");
-        DrawWord(page, u"\uf061bc", 20);  // a private-use symbol code loses its 0xF000
+        DrawWord(page, u"\uf061bc", 20);  // Symbol codes: a private-use code loses its 0xF000
         page.Close();
     }
     const std::string fonts = PdfFonts(pdf);
     EXPECT_NE(fonts.find("Identity-H"), std::string::npos) << fonts;
     EXPECT_NE(fonts.find("yes yes"), std::string::npos) << fonts;
-    EXPECT_NE(PdfText(pdf).find("abc"), std::string::npos) << PdfText(pdf);
+    EXPECT_NE(PdfText(pdf).find("\u03b1\u03b2\u03c7"), std::string::npos) << PdfText(pdf);  // alpha beta chi
 }
 
 TEST_F(FontSetPdf, ContentOfOneCharacter) {
