@@ -1,0 +1,26 @@
+// slidemill-gui: the window. Starts the graphics layer, runs the main window modally and
+// shuts the layer down when the window closes. No settings are read or written: every
+// start begins with the default options.
+
+#include <QApplication>
+
+#include "platform/Clipboard.h"
+#include "platform/automation/DeckApp.h"
+#include "shell/gui/GraphicsStartup.h"
+#include "shell/gui/GuiBackends.h"
+#include "shell/gui/MainWindow.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Slidemill");
+    // Nothing is shown when the graphics layer cannot be started.
+    if (!slidemill::GraphicsLayer().Startup()) return 1;
+    int result = 0;
+    {
+        slidemill::GuiBackends backends;
+        slidemill::MainWindow window(backends.Services());
+        window.exec();
+    }
+    slidemill::GraphicsLayer().Shutdown();
+    return result;
+}
