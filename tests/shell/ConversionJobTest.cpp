@@ -1,6 +1,9 @@
 #include "shell/ConversionJob.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "platform/files/Files.h"
 #include "platform/wmf/WmfRecorder.h"
@@ -352,6 +355,223 @@ TEST_F(ConversionJobTest, PagesOneAndThreeOfFive) {
     EXPECT_EQ(prompt.questions, std::vector<std::string>{"View the output pdf ?"});
     EXPECT_EQ(prompt.defaults, std::vector<bool>{false});
     EXPECT_EQ(viewed, std::vector<std::string>{request.outputPath});
+}
+
+TEST_F(ConversionJobTest, StopAfterSlideFourKeepsFourPagesAndFinishesNormally) {
+    script.slides.resize(10);
+    writer.stopAfterPages = &progress;
+    writer.stopAt = 4;
+    const ConversionResult r = Run();
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(r.pagesWritten, 4);
+    EXPECT_EQ(WriterCallsStartingWith("EndPage").size(), 4u);
+    EXPECT_EQ(script.log.back(), "Quit");
+    EXPECT_EQ(writer.calls.back(), "Close");
+    EXPECT_EQ(prompt.questions, std::vector<std::string>{"View the output pdf ?"});
+    EXPECT_TRUE(viewed.empty());  // answered No
+}
+
+TEST_F(ConversionJobTest, HyperlinkTextsAndSubAddresses) {
+    script.slides[0] = {{"", "Slide_3", "Go to three"},
+                        {"https://x.org", "", "pic", true},  // a picture's link: no readable text
+                        {"", "   ", "blanks"},
+                        {"", "_Slide_4_ ", "", true}};
+    script.slides[1] = {{"mailto:a@b.c", "", "Mail"}};
+    const ConversionResult r = Run();
+    ASSERT_TRUE(r.ok());
+    ASSERT_EQ(writer.internal.size(), 3u);
+    EXPECT_EQ(writer.internal[0].linkText, "Go to three");
+    EXPECT_EQ(writer.internal[0].targetText, "Slide 3");
+    EXPECT_EQ(writer.internal[1].linkText, "blanks");
+    EXPECT_EQ(writer.internal[1].targetText, "");  // not empty when tested, empty once trimmed
+    EXPECT_EQ(writer.internal[2].linkText, "");
+    EXPECT_EQ(writer.internal[2].targetText, "Slide 4");
+    for (const auto& rec : writer.internal) {
+        EXPECT_EQ(rec.sourcePage, -1);
+        EXPECT_EQ(rec.targetPage, -1);
+    }
+    EXPECT_EQ(writer.pageAddresses[0], (std::vector<std::string>{"", "https://x.org", "", ""}));
+    EXPECT_EQ(writer.pageTexts[0], (std::vector<std::string>{"Go to three", "", "blanks", ""}));
+    EXPECT_EQ(writer.pageTexts[1], std::vector<std::string>{"Mail"});
+}
+
+TEST_F(ConversionJobTest, EncryptedRunWritesBesideTheOutputAndRemovesTheIntermediate) {
+    ASSERT_EQ(::mkdir((temp.Path() + "Out").c_str(), 0700), 0);
+    request.outputPath = temp.Path() + "Out/Deck.PDF";
+    request.options.Encrypt = true;
+    request.options.KeyLength128 = false;
+    request.options.UserPassword = "secret";
+    request.options.Title = "T";
+    request.options.Creator = "C";
+    const ConversionResult r = Run();
+    ASSERT_TRUE(r.ok()) << r.message;
+    EXPECT_EQ(writer.writtenPath, temp.Path() + "Out/deck_0.pdf");
+    EXPECT_EQ(encryptCalls,
+              std::vector<std::string>{temp.Path() + "Out/deck_0.pdf -> " + request.outputPath + " secret/ 40 3872"});
+    EXPECT_FALSE(PathExists(writer.writtenPath));
+    EXPECT_TRUE(PathExists(request.outputPath));
+    EXPECT_EQ(WriterCallsStartingWith("SetOutputPath"), std::vector<std::string>{"SetOutputPath " + request.outputPath});
+    EXPECT_EQ(WriterCallsStartingWith("SetDocumentInfo"), std::vector<std::string>{"SetDocumentInfo C||T||"});
+}
+
+TEST_F(ConversionJobTest, PermissionBitsAndAlgorithm) {
+    request.options.Encrypt = true;
+    request.options.AllowPrint = true;
+    request.options.AllowCopy = true;
+    request.options.AllowModify = true;
+    ASSERT_TRUE(Run().ok());
+    ASSERT_EQ(encryptCalls.size(), 1u);
+    EXPECT_NE(encryptCalls[0].find(" 128 3900"), std::string::npos) << encryptCalls[0];  // 0xF3C
+    ConversionOptions o;
+    EXPECT_EQ(PermissionBits(o), 0xF20u);
+    o.AllowPrint = true;
+    EXPECT_EQ(PermissionBits(o), 0xF24u);
+}
+
+TEST(IntermediatePath, LowerCasesOnlyTheNameAndNeverEqualsTheOutput) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/Out/Deck.pdf", "/Out/deck_0.pdf"},
+        {"/D/Decks/Q3.PDF", "/D/Decks/q3_0.pdf"},
+        {"/Talks.pdf/Deck", "/Talks.pdf/deck_0.pdf"},
+        {"/x/out", "/x/out_0.pdf"},
+        {"/x/A.pdf.PDF", "/x/a_0.pdf_0.pdf"},
+        {"rel.pdf", "rel_0.pdf"},
+    };
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(IntermediatePath(in), out) << in;
+        EXPECT_NE(IntermediatePath(in), in);
+    }
+}
+
+TEST_F(ConversionJobTest, NoApplicationShowsStringOneHundredTwoAndWritesNothing) {
+    FakeFactory missing(script, false);
+    ConversionServices services{missing, clipboard, pictures, prompt, progress};
+    services.display = &display;
+    services.makeWriter = [this](const std::string& path) { return std::make_unique<FakeWriter>(writer, path); };
+    services.temporaryFolder = temp.Path();
+    const ConversionResult r = RunConversion(request, services);
+    EXPECT_EQ(r.outcome, ConversionOutcome::NoApplication);
+    EXPECT_EQ(prompt.messages, std::vector<std::string>{kNoApplicationMessage});
+    EXPECT_TRUE(display.events.empty());
+    EXPECT_TRUE(writer.calls.empty());
+    EXPECT_FALSE(PathExists(request.outputPath));
+}
+
+TEST_F(ConversionJobTest, AutomationFailureEndsTheRunWithItsDescription) {
+    script.failOn = "Copy 2";
+    const ConversionResult r = Run();
+    EXPECT_EQ(r.outcome, ConversionOutcome::AutomationFailed);
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_NE(prompt.messages[0].find("call Copy 2 failed"), std::string::npos);
+    EXPECT_EQ(r.pagesWritten, 1);
+    EXPECT_FALSE(PathExists(request.outputPath));  // no unfinished PDF left behind
+    EXPECT_EQ(script.log.back(), "Quit");            // the application is not left running
+    EXPECT_TRUE(prompt.questions.empty());
+    EXPECT_EQ(display.events, (std::vector<std::string>{"start", "fail"}));
+}
+
+TEST_F(ConversionJobTest, OpenFailureNeverCreatesAWriter) {
+    script.failOn = "Open /decks/talk.ppt 000";
+    EXPECT_EQ(Run().outcome, ConversionOutcome::AutomationFailed);
+    EXPECT_TRUE(writer.calls.empty());
+}
+
+TEST_F(ConversionJobTest, PdfFailureEndsWithAMessageAndNoPartialFile) {
+    for (const char* failing : {"CreateDocument", "BeginPage", "EndPage", "Close"}) {
+        SCOPED_TRACE(failing);
+        writer = WriterLog{};
+        writer.failOn = failing;
+        prompt.messages.clear();
+        script.log.clear();
+        const ConversionResult r = Run();
+        EXPECT_EQ(r.outcome, ConversionOutcome::WriteFailed);
+        ASSERT_EQ(prompt.messages.size(), 1u);
+        EXPECT_EQ(prompt.messages[0], "Cannot write the PDF file " + request.outputPath + ": disk full");
+        EXPECT_FALSE(PathExists(request.outputPath));
+        EXPECT_EQ(script.log.back(), "Quit");
+    }
+}
+
+TEST_F(ConversionJobTest, EncryptionFailureLeavesNeitherFile) {
+    request.options.Encrypt = true;
+    ConversionServices services{factory, clipboard, pictures, prompt, progress};
+    services.makeWriter = [this](const std::string& path) { return std::make_unique<FakeWriter>(writer, path); };
+    services.encryptResave = [](const std::string&, const std::string&, const std::string&, const std::string&,
+                                EncryptionAlgorithm, uint32_t) { throw PdfWriteError("cannot encrypt"); };
+    services.temporaryFolder = temp.Path();
+    const ConversionResult r = RunConversion(request, services);
+    EXPECT_EQ(r.outcome, ConversionOutcome::WriteFailed);
+    EXPECT_FALSE(PathExists(request.outputPath));
+    EXPECT_FALSE(PathExists(IntermediatePath(request.outputPath)));
+}
+
+class NothingOpens : public ISlidePictureSource {
+public:
+    uint32_t OpenFile(const std::string&) override { return 0x10; }  // low four bits 0
+    IPagePlayback& FirstPage() override { std::abort(); }
+};
+
+TEST_F(ConversionJobTest, UnreadableCaptureEndsTheRunWithAMessage) {
+    NothingOpens none;
+    ConversionServices services{factory, clipboard, none, prompt, progress};
+    services.display = &display;
+    services.makeWriter = [this](const std::string& path) { return std::make_unique<FakeWriter>(writer, path); };
+    services.temporaryFolder = temp.Path();
+    const ConversionResult r = RunConversion(request, services);
+    EXPECT_EQ(r.outcome, ConversionOutcome::CaptureUnreadable);
+    EXPECT_EQ(prompt.messages, std::vector<std::string>{"The picture of slide 1 cannot be opened."});
+    EXPECT_TRUE(prompt.questions.empty());
+    EXPECT_EQ(display.events, (std::vector<std::string>{"start", "finish"}));
+    EXPECT_TRUE(WriterCallsStartingWith("Close").empty());
+    EXPECT_FALSE(PathExists(request.outputPath));
+}
+
+TEST_F(ConversionJobTest, EmptyPresentationStillGivesAClosedDocument) {
+    script.slides.clear();
+    request.options.Encrypt = true;
+    const ConversionResult r = Run();
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.pagesWritten, 0);
+    EXPECT_EQ(writer.calls.back(), "Close");
+    EXPECT_EQ(encryptCalls.size(), 1u);
+    EXPECT_EQ(prompt.questions.size(), 1u);
+}
+
+TEST_F(ConversionJobTest, ExistingOutputIsOnlyReplacedWithConsent) {
+    ASSERT_TRUE(WriteFileBytes(request.outputPath, {'o', 'l', 'd'}));
+    prompt.answer = false;
+    ConversionResult r = Run();
+    EXPECT_EQ(r.outcome, ConversionOutcome::Declined);
+    EXPECT_EQ(prompt.questions, std::vector<std::string>{"Quillon Folio: File " + request.outputPath + " exists, overwrite?"});
+    EXPECT_EQ(prompt.defaults, std::vector<bool>{false});
+    EXPECT_TRUE(script.log.empty());  // the application was never started
+    EXPECT_EQ(ReadFileBytes(request.outputPath)->size(), 3u);
+
+    prompt.answer = true;
+    prompt.questions.clear();
+    r = Run();
+    EXPECT_TRUE(r.ok());
+    EXPECT_EQ(prompt.questions.size(), 2u);  // the overwrite and the view question
+    EXPECT_EQ(ReadFileBytes(request.outputPath)->size(), 7u);
+}
+
+TEST_F(ConversionJobTest, OutputThatCannotBeDeletedIsReported) {
+    request.outputPath = temp.Path() + "folder.pdf";
+    ASSERT_EQ(::mkdir(request.outputPath.c_str(), 0700), 0);
+    prompt.answer = true;
+    const ConversionResult r = Run();
+    EXPECT_EQ(r.outcome, ConversionOutcome::Declined);
+    EXPECT_EQ(prompt.messages, std::vector<std::string>{"File " + request.outputPath + " cannot be overwitten."});
+    EXPECT_TRUE(script.log.empty());
+}
+
+TEST_F(ConversionJobTest, CaptureFileLivesInAPrivateFolderThatIsRemoved) {
+    ASSERT_TRUE(Run().ok());
+    // Nothing of the run is left in the temporary folder besides the output.
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(temp.Path())) left.push_back(e.path().filename());
+    EXPECT_EQ(left, std::vector<std::string>{"talk.pdf"});
 }
 
 }  // namespace
