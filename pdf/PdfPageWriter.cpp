@@ -9,6 +9,7 @@
 
 #include <podofo/podofo.h>
 
+#include "pdf/AnsiText.h"
 #include "pdf/PdfErrorText.h"
 
 namespace slidemill {
@@ -210,9 +211,16 @@ void CPdfPageWriter::SetDocumentInfo(const std::string& creator, const std::stri
     if (!document_ || closed_) {
         PODOFO_RAISE_ERROR_INFO(PoDoFo::ePdfError_InvalidHandle, "SetDocumentInfo: no open PDF document");
     }
-    // The strings are byte strings in the ANSI code page and are stored as they are;
-    // empty strings are stored as empty strings, not left out.
-    auto bytes = [](const std::string& s) { return PoDoFo::PdfString(s.data(), static_cast<long>(s.size())); };
+    // Empty strings are stored as empty strings, not left out. ASCII text is stored as its
+    // bytes; other text as a Unicode string, so that readers show what the user typed.
+    auto bytes = [](const std::string& s) {
+        bool ascii = true;
+        for (char c : s) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        if (ascii) return PoDoFo::PdfString(s.data(), static_cast<long>(s.size()));
+        const std::string utf8 = InformationTextToUtf8(s);
+        return PoDoFo::PdfString(reinterpret_cast<const PoDoFo::pdf_utf8*>(utf8.data()),
+                                 static_cast<PoDoFo::pdf_long>(utf8.size()));
+    };
     PoDoFo::PdfInfo* info = document_->GetInfo();
     info->SetCreator(bytes(creator));
     info->SetAuthor(bytes(author));
