@@ -222,8 +222,19 @@ DibResult DecodePackedDib(std::span<const uint8_t> dib, DibColorUsage usage, con
     DibInfo info;
     DibResult result = ReadDibHeader(dib, usage, info, maxPixels);
     if (result != DibResult::Ok) return result;
-    const uint64_t bitsOffset = info.PackedBitsOffset();
-    if (bitsOffset > dib.size()) return DibResult::TruncatedColorTable;
+    uint64_t bitsOffset = info.PackedBitsOffset();
+    if (bitsOffset > dib.size()) {
+        // The declared table does not fit. Some writers declare a full table but store a
+        // shorter one; an uncompressed bitmap then still ends with its rows, so the rows
+        // are taken from the end and the table is what lies between (short tables are
+        // black past their end).
+        const uint64_t rows = info.Stride() * info.height;
+        const bool rowsAtEnd = !IsRle(info) && info.compression != uint32_t(DibCompression::Jpeg) &&
+                               info.compression != uint32_t(DibCompression::Png) &&
+                               info.colorTableOffset + rows <= dib.size();
+        if (!rowsAtEnd) return DibResult::TruncatedColorTable;
+        bitsOffset = dib.size() - rows;
+    }
     return DecodeDib(dib.first(size_t(bitsOffset)), dib.subspan(size_t(bitsOffset)), usage, palette, out, maxPixels);
 }
 

@@ -37,7 +37,9 @@ DibResult DecodeDib(std::span<const uint8_t> bmi, std::span<const uint8_t> bits,
                     const DibPalette* palette, DecodedImage& out, uint64_t maxPixels = kDefaultMaxDibPixels);
 
 // A packed DIB ([MS-WMF] 2.2.2.9 DeviceIndependentBitmap): header, masks and colour table,
-// then the bits, as a WMF record or a clipboard picture holds it.
+// then the bits, as a WMF record or a clipboard picture holds it. When the declared colour
+// table runs past the data, an uncompressed bitmap is read with its rows taken from the
+// end of the data and the table from what lies between; otherwise TruncatedColorTable.
 DibResult DecodePackedDib(std::span<const uint8_t> dib, DibColorUsage usage, const DibPalette* palette,
                           DecodedImage& out, uint64_t maxPixels = kDefaultMaxDibPixels);
 

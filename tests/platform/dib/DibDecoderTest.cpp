@@ -157,10 +157,24 @@ TEST(DibDecoder, PackedFormFindsTheBitsAfterMasksAndTable) {
         ASSERT_EQ(DecodePackedDib(Concat(t.bmi, t.bits), t.usage, t.palette, img), DibResult::Ok);
         EXPECT_EQ(Pixels(img), t.pixels);
     }
-    // A table that ColorUsed pushes past the data cannot say where the bits are.
+    // A table that ColorUsed pushes past the data: the rows are taken from the end and the
+    // entries that lie between header and rows make the table.
     auto dib = WithColors({.width = 2, .height = 1, .bitCount = 8, .colorsUsed = 100000}, {A, B});
     DecodedImage img;
-    EXPECT_EQ(DecodePackedDib(Concat(dib, Rows({{1, 0}})), DibColorUsage::RgbColors, nullptr, img),
+    ASSERT_EQ(DecodePackedDib(Concat(dib, Rows({{1, 0}})), DibColorUsage::RgbColors, nullptr, img), DibResult::Ok);
+    EXPECT_EQ(Pixels(img), (std::vector<uint32_t>{B, A}));
+    // An 8-bit bitmap that declares no count (so 256 entries) but stores two: same rule.
+    dib = WithColors({.width = 2, .height = 2, .bitCount = 8}, {A, B});
+    ASSERT_EQ(DecodePackedDib(Concat(dib, Rows({{1, 0}, {0, 1}})), DibColorUsage::RgbColors, nullptr, img),
+              DibResult::Ok);
+    EXPECT_EQ(Pixels(img), (std::vector<uint32_t>{A, B, B, A}));
+    // Not even the rows fit after the header, or the rows are run-length data whose
+    // length is unknown: the bits cannot be found.
+    EXPECT_EQ(DecodePackedDib(Header({.width = 8, .height = 8, .bitCount = 8, .colorsUsed = 4}),
+                              DibColorUsage::RgbColors, nullptr, img),
+              DibResult::TruncatedColorTable);
+    EXPECT_EQ(DecodePackedDib(Concat(Header({.width = 2, .height = 1, .bitCount = 8, .compression = 1}), {2, 1, 0, 1}),
+                              DibColorUsage::RgbColors, nullptr, img),
               DibResult::TruncatedColorTable);
     EXPECT_TRUE(img.rgb.empty());
 }
