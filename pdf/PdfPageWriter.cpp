@@ -24,6 +24,13 @@ int32_t TruncToInt32(double value) {
     return static_cast<int32_t>(value);  // truncates toward zero
 }
 
+// A number the content stream can carry. A damaged picture can drive the mapping to
+// infinities or NaN, which would be written as "inf"/"nan" and break the page for readers.
+bool Finite(double a) { return std::isfinite(a); }
+bool Finite(double a, double b, double c, double d) {
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
 struct Rgb {
     double r, g, b;
 };
@@ -260,7 +267,9 @@ void CPdfPageWriter::SetPenColor(const COLORREF& color) {
 
 void CPdfPageWriter::SetPenWidth(double width) {
     if (!pageOpen_) return;
-    painter_->SetStrokeWidth(width * geometry_.scale);
+    const double stroke = width * geometry_.scale;
+    if (!Finite(stroke)) return;
+    painter_->SetStrokeWidth(stroke);
 }
 
 void CPdfPageWriter::SetBrushColor(const COLORREF& color) {
@@ -281,6 +290,7 @@ void CPdfPageWriter::DrawLine(double x1, double y1, double x2, double y2) {
     if (!pageOpen_) return;
     SetDrawColor(penColor_);
     const double h = geometry_.pageHeight;
+    if (!Finite(x1, h - y1, x2, h - y2)) return;
     painter_->DrawLine(x1, h - y1, x2, h - y2);
 }
 
@@ -291,7 +301,10 @@ void CPdfPageWriter::DrawPolyline(const double* xs, const double* ys, int count)
     if (xs != nullptr && ys != nullptr) {
         // The colour is set once for the whole polyline; each segment is its own m l S.
         const double h = geometry_.pageHeight;
-        for (int i = 1; i < count; ++i) painter_->DrawLine(xs[i - 1], h - ys[i - 1], xs[i], h - ys[i]);
+        for (int i = 1; i < count; ++i) {
+            if (!Finite(xs[i - 1], h - ys[i - 1], xs[i], h - ys[i])) continue;  // that segment only
+            painter_->DrawLine(xs[i - 1], h - ys[i - 1], xs[i], h - ys[i]);
+        }
     }
     painter_->Restore();
 }
@@ -305,7 +318,9 @@ void CPdfPageWriter::FillPolygon(const double* xs, double* ys, int count) {
     painter_->Save();
     const Rgb c = ToRgb(brushColor_);
     painter_->SetColor(c.r, c.g, c.b);
-    if (count >= 3 && xs != nullptr && ys != nullptr) {
+    bool drawable = count >= 3 && xs != nullptr && ys != nullptr;
+    for (int i = 0; drawable && i < count; ++i) drawable = Finite(xs[i]) && Finite(ys[i]);
+    if (drawable) {
         painter_->MoveTo(xs[0], ys[0]);
         for (int i = 1; i < count; ++i) painter_->LineTo(xs[i], ys[i]);
         painter_->ClosePath();
@@ -316,6 +331,8 @@ void CPdfPageWriter::FillPolygon(const double* xs, double* ys, int count) {
 
 void CPdfPageWriter::SetClipRect(double x, double y, double w, double h) {
     if (!pageOpen_) return;
+    // A clip that cannot be written hides what follows rather than showing everything.
+    if (!Finite(x, y, w, h)) x = y = w = h = 0.0;
     painter_->SetClipRect(x, y, w, h);
 }
 

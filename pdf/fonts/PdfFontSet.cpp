@@ -4,6 +4,7 @@
 
 #include "pdf/fonts/FontFactory.h"
 #include "pdf/fonts/SymbolEncoding.h"
+#include "pdf/fonts/WinAnsi.h"
 
 namespace slidemill {
 
@@ -11,20 +12,6 @@ namespace {
 
 // The face name 宋体 in GB2312; documents that name it get the "simhei" face.
 const char kGb2312SongTi[] = "\xCB\xCE\xCC\xE5";
-
-struct AnsiPair {
-    uint16_t unicode;
-    uint8_t ansi;
-};
-
-// The characters Windows-1252 places at 0x80 ... 0x9F.
-const AnsiPair kWindows1252High[] = {
-    {0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85}, {0x2020, 0x86},
-    {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A}, {0x2039, 0x8B}, {0x0152, 0x8C},
-    {0x017D, 0x8E}, {0x2018, 0x91}, {0x2019, 0x92}, {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95},
-    {0x2013, 0x96}, {0x2014, 0x97}, {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B},
-    {0x0153, 0x9C}, {0x017E, 0x9E}, {0x0178, 0x9F},
-};
 
 }  // namespace
 
@@ -90,14 +77,7 @@ PoDoFo::PdfFont* CPdfFontSet::CreateCurrentFont(PoDoFo::PdfDocument& document) {
     return font;
 }
 
-uint8_t CPdfFontSet::WinAnsiByte(uint16_t code) {
-    if (code >= 0x100) {
-        for (const AnsiPair& pair : kWindows1252High) {
-            if (pair.unicode == code) return pair.ansi;
-        }
-    }
-    return static_cast<uint8_t>(code & 0xFF);
-}
+uint8_t CPdfFontSet::WinAnsiByte(uint16_t code) { return UnicodeToWinAnsi(code); }
 
 void CPdfFontSet::DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& painter, double pageHeight,
                            uint16_t code, double x, double y, double cellHeight) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -118,6 +119,25 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      "q\n0.000 0.000 0.000 rg\n0.000 0.000 0.000 RG\nQ\n"
                      "q\n0.000 0.000 0.000 rg\nQ\nq\n0.000 0.000 0.000 rg\nQ\n"},
+        // A damaged picture can map to NaN or infinity: nothing unwritable reaches the page,
+        // the finite segment of a polyline stays, and a broken clip hides what follows.
+        OperatorCase{"NonFiniteNumbersAreNotWritten",
+                     [](CPdfPageWriter& w) {
+                         const double nan = std::nan("");
+                         const double inf = HUGE_VAL;
+                         w.DrawLine(nan, 0, 1, 1);
+                         const double xs[] = {0, 10, inf};
+                         const double ys[] = {0, 10, 20};
+                         w.DrawPolyline(xs, ys, 3);
+                         double fy[] = {0, nan, 20};
+                         w.FillPolygon(kTriangleXs, fy, 3);
+                         w.Geometry().scale = inf;
+                         w.SetPenWidth(1);
+                         w.SetClipRect(0, nan, 10, 10);
+                     },
+                     "0.000 0.000 0.000 rg\n0.000 0.000 0.000 RG\n"
+                     "q\n0.000 0.000 0.000 rg\n0.000 0.000 0.000 RG\n0.000 540.000 m 10.000 530.000 l S\nQ\n"
+                     "q\n0.000 0.000 0.000 rg\nQ\n0.000 0.000 0.000 0.000 re W n\n"},
         // Bottom-left origin, no flip: this clip covers the page's bottom-left corner.
         OperatorCase{"ClipRectIsInPdfCoordinates", [](CPdfPageWriter& w) { w.SetClipRect(0, 0, 100, 50); },
                      "0.000 0.000 100.000 50.000 re W n\n"},
