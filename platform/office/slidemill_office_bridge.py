@@ -1,0 +1,614 @@
+#!/usr/bin/python3
+"""Slidemill's bridge to a LibreOffice Impress started by Slidemill itself.
+
+The C++ side starts soffice (private profile, unique pipe name) and then this
+program, which connects to that soffice over UNO and answers requests. The
+protocol is one JSON object per line on stdin, one JSON object per line on
+stdout:
+
+    request:  {"op": "open", "path": "/some/deck.ppt"}
+    answer:   {"ok": true, ...}   or   {"ok": false, "error": "description"}
+
+Slide pictures are not sent over the pipe: "copy" writes three WMF files into
+the run's private folder and answers with their paths.
+
+This program never starts or kills soffice; the C++ side owns its lifecycle.
+It must run with the Python that can import uno (/usr/bin/python3 on Debian).
+"""
+
+import json
+import os
+import re
+import sys
+import time
+
+# The answers go to the real stdout; anything else that prints (UNO warnings,
+# stray prints) must not corrupt the protocol.
+_protocol_out = os.fdopen(os.dup(sys.stdout.fileno()), "w", encoding="utf-8", newline="\n")
+sys.stdout = sys.stderr
+
+try:
+    import uno
+    import unohelper
+    from com.sun.star.task import XInteractionHandler
+    from com.sun.star.beans import PropertyValue
+except Exception as e:  # pragma: no cover - reported to the C++ side
+    _protocol_out.write(json.dumps({"ok": False, "error": "The office Python bridge cannot load UNO: %s" % e}) + "\n")
+    _protocol_out.flush()
+    sys.exit(2)
+
+PRESENTATION_SERVICE = "com.sun.star.presentation.PresentationDocument"
+URL_FIELD_SERVICE = "com.sun.star.text.TextField.URL"
+
+# File name extensions of the presentation formats the suite reads; a file that carries
+# one and does not load is reported as damaged.
+PRESENTATION_EXTENSIONS = {
+    ".ppt", ".pps", ".pot", ".pptx", ".pptm", ".ppsx", ".ppsm", ".potx", ".potm",
+    ".odp", ".fodp", ".otp", ".sxi", ".sti", ".key", ".dps", ".dpt",
+}
+
+# Master placeholders that a slide replaces with its own content, so they are
+# never drawn from the master.
+MASTER_PLACEHOLDERS_LEFT_OUT = {
+    "com.sun.star.presentation.TitleTextShape",
+    "com.sun.star.presentation.OutlinerShape",
+    "com.sun.star.presentation.SubtitleShape",
+    "com.sun.star.presentation.HeaderShape",
+    "com.sun.star.presentation.NotesShape",
+    "com.sun.star.presentation.PageShape",
+}
+FOOTER_SHAPE = "com.sun.star.presentation.FooterShape"
+DATETIME_SHAPE = "com.sun.star.presentation.DateTimeShape"
+SLIDENUMBER_SHAPE = "com.sun.star.presentation.SlideNumberShape"
+
+PASSWORD_REQUESTS = (
+    "DocumentPasswordRequest",
+    "DocumentPasswordRequest2",
+    "DocumentMSPasswordRequest",
+    "DocumentMSPasswordRequest2",
+)
+
+
+class BridgeError(Exception):
+    """A failure with a description meant for the user."""
+
+
+def prop(name, value):
+    p = PropertyValue()
+    p.Name = name
+    p.Value = value
+    return p
+
+
+def filter_data(values):
+    # A FilterData sequence must travel as an explicitly typed Any, or the
+    # export filter ignores it.
+    return uno.Any("[]com.sun.star.beans.PropertyValue", tuple(values))
+
+
+class InteractionRecorder(unohelper.Base, XInteractionHandler):
+    """Answers every question of the loader with 'abort' (nobody is there to
+    answer it) and remembers what was asked, so a failed load can say why."""
+
+    def __init__(self):
+        self.password_asked = False
+        self.requests = []
+
+    def handle(self, request):
+        try:
+            req = request.getRequest()
+            name = type(req).__name__
+            self.requests.append(name)
+            if any(name.endswith(p) for p in PASSWORD_REQUESTS):
+                self.password_asked = True
+        except Exception:
+            pass
+        abort_type = uno.getTypeByName("com.sun.star.task.XInteractionAbort")
+        for c in request.getContinuations():
+            try:
+                if c.queryInterface(abort_type) is not None:
+                    c.select()
+                    return
+            except Exception:
+                continue
+
+
+class Bridge:
+    def __init__(self, pipe_name, connect_timeout):
+        self.context = None
+        self.desktop = None
+        self.docs = {}
+        self.next_doc = 1
+        self._connect(pipe_name, connect_timeout)
+
+    # ---- connection -----------------------------------------------------
+
+    def _connect(self, pipe_name, timeout):
+        local = uno.getComponentContext()
+        resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
+        url = "uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe_name
+        deadline = time.monotonic() + timeout
+        last = None
+        while True:
+            try:
+                self.context = resolver.resolve(url)
+                break
+            except Exception as e:  # NoConnectException while soffice starts
+                last = e
+                if time.monotonic() > deadline:
+                    raise BridgeError("The presentation application did not accept a connection: %s" % last)
+                time.sleep(0.05)
+        smgr = self.context.ServiceManager
+        self.desktop = smgr.createInstanceWithContext("com.sun.star.frame.Desktop", self.context)
+
+    def _service(self, name):
+        return self.context.ServiceManager.createInstanceWithContext(name, self.context)
+
+    # ---- documents ------------------------------------------------------
+
+    def _doc(self, req):
+        doc = self.docs.get(req.get("doc"))
+        if doc is None:
+            raise BridgeError("The presentation is not open.")
+        return doc
+
+    def _pages(self, req):
+        return self._doc(req).getDrawPages()
+
+    def _page(self, req):
+        pages = self._pages(req)
+        n = int(req.get("slide", 0))
+        if n < 1 or n > pages.getCount():
+            raise BridgeError("Slide %d does not exist; the presentation has %d slides." % (n, pages.getCount()))
+        return pages.getByIndex(n - 1)
+
+    def op_open(self, req):
+        path = req.get("path", "")
+        if not path or not os.path.exists(path):
+            raise BridgeError("The file %s does not exist." % path)
+        if os.path.isdir(path):
+            raise BridgeError("%s is a folder, not a presentation." % path)
+        if not os.access(path, os.R_OK):
+            raise BridgeError("The file %s cannot be read." % path)
+        handler = InteractionRecorder()
+        url = uno.systemPathToFileUrl(os.path.abspath(path))
+        args = (
+            prop("Hidden", True),
+            prop("ReadOnly", True),
+            prop("InteractionHandler", handler),
+            prop("MacroExecutionMode", 0),  # never run the document's macros
+            prop("UpdateDocMode", 0),       # never update links to other files
+        )
+        doc = None
+        failure = None
+        try:
+            doc = self.desktop.loadComponentFromURL(url, "_blank", 0, args)
+        except Exception as e:
+            if _is_disposed(e):
+                raise
+            failure = e
+        if handler.password_asked or (doc is None and _looks_encrypted(path)):
+            _close(doc)
+            raise BridgeError("The presentation %s is protected by a password." % path)
+        if doc is None:
+            detail = ""
+            if failure is not None and getattr(failure, "Message", ""):
+                detail = " (%s)" % failure.Message.strip()
+            ext = os.path.splitext(path)[1].lower()
+            if ext in PRESENTATION_EXTENSIONS:
+                raise BridgeError("The presentation %s is damaged and cannot be opened%s." % (path, detail))
+            raise BridgeError("The file %s is not a presentation, or it is damaged%s." % (path, detail))
+        if not _supports(doc, PRESENTATION_SERVICE):
+            _close(doc)
+            raise BridgeError("The file %s is not a presentation." % path)
+        ident = self.next_doc
+        self.next_doc += 1
+        self.docs[ident] = doc
+        return {"doc": ident, "count": doc.getDrawPages().getCount()}
+
+    def op_close(self, req):
+        doc = self.docs.pop(req.get("doc"), None)
+        _close(doc)
+        return {}
+
+    def op_count(self, req):
+        return {"count": self._pages(req).getCount()}
+
+    def op_size(self, req):
+        pages = self._pages(req)
+        if pages.getCount() > 0:
+            page = pages.getByIndex(0)
+        else:
+            page = self._doc(req).getMasterPages().getByIndex(0)
+        return {"width": page.Width, "height": page.Height}
+
+    def op_props(self, req):
+        p = self._doc(req).getDocumentProperties()
+        keywords = p.Keywords or ()
+        return {
+            "title": p.Title or "",
+            "subject": p.Subject or "",
+            "author": p.Author or "",
+            "keywords": "; ".join(k for k in keywords),
+            "modifiedBy": p.ModifiedBy or "",
+        }
+
+    # ---- hyperlinks -----------------------------------------------------
+
+    def op_links(self, req):
+        page = self._page(req)
+        pages = self._pages(req)
+        slide = int(req["slide"])
+        links = []
+        for i in range(page.getCount()):
+            self._shape_links(page.getByIndex(i), pages, slide, links)
+        return {"links": links}
+
+    def _shape_links(self, shape, pages, slide, links):
+        kind = shape.getShapeType()
+        if kind == "com.sun.star.drawing.GroupShape":
+            for i in range(shape.getCount()):
+                self._shape_links(shape.getByIndex(i), pages, slide, links)
+        elif kind == "com.sun.star.drawing.TableShape":
+            self._table_links(shape, pages, links)
+        else:
+            if _supports(shape, "com.sun.star.drawing.Text"):
+                self._text_links(shape, pages, links)
+        self._click_link(shape, pages, slide, links)
+
+    def _table_links(self, shape, pages, links):
+        try:
+            model = shape.Model
+            rows = model.getRows().getCount()
+            cols = model.getColumns().getCount()
+        except Exception:
+            return
+        for r in range(rows):
+            for c in range(cols):
+                try:
+                    cell = model.getCellByPosition(c, r)
+                    cell.getString()  # makes the cell's text enumerable
+                except Exception:
+                    continue
+                self._text_links(cell, pages, links)
+
+    def _text_links(self, text, pages, links):
+        try:
+            paragraphs = text.getText().createEnumeration()
+        except Exception:
+            return
+        while paragraphs.hasMoreElements():
+            para = paragraphs.nextElement()
+            try:
+                portions = para.createEnumeration()
+            except Exception:
+                continue
+            while portions.hasMoreElements():
+                portion = portions.nextElement()
+                try:
+                    if portion.TextPortionType != "TextField":
+                        continue
+                    field = portion.TextField
+                except Exception:
+                    continue
+                if field is None or not _supports(field, URL_FIELD_SERVICE):
+                    continue
+                url = field.URL or ""
+                shown = field.Representation or portion.getString() or ""
+                link = self._link_for(url, pages, in_text=True)
+                if link is None:
+                    continue
+                link["text"] = shown
+                link["hasText"] = True
+                links.append(link)
+
+    def _click_link(self, shape, pages, slide, links):
+        try:
+            info = shape.getPropertySetInfo()
+            if not info.hasPropertyByName("OnClick"):
+                return
+            action = shape.OnClick.value
+            bookmark = shape.Bookmark if info.hasPropertyByName("Bookmark") else ""
+        except Exception:
+            return
+        bookmark = bookmark or ""
+        count = pages.getCount()
+        target = None
+        link = None
+        if action == "BOOKMARK":
+            link = self._link_for(bookmark, pages, in_text=False)
+        elif action in ("DOCUMENT", "PROGRAM"):
+            link = self._link_for(bookmark, pages, in_text=True) if bookmark else None
+        elif action == "FIRSTPAGE":
+            target = 1
+        elif action == "LASTPAGE":
+            target = count
+        elif action == "NEXTPAGE":
+            target = slide + 1
+        elif action == "PREVPAGE":
+            target = slide - 1
+        if action in ("FIRSTPAGE", "LASTPAGE", "NEXTPAGE", "PREVPAGE"):
+            link = None
+            if target is not None and 1 <= target <= count:
+                link = {"address": "", "subaddress": self._slide_title(pages, target)}
+        if link is None:
+            return
+        link["text"] = ""
+        link["hasText"] = False  # a shape's link shows no text of its own
+        links.append(link)
+
+    def _link_for(self, url, pages, in_text):
+        """Address and sub-address of a link target; None for an empty one."""
+        if not url:
+            return None
+        target = self._slide_target(url, pages, bare_names=not in_text)
+        if target is not None:
+            return {"address": "", "subaddress": self._slide_title(pages, target)}
+        if url.startswith("#"):
+            # A place in this document that is not a slide: keep its name.
+            return {"address": "", "subaddress": url[1:]}
+        return {"address": url, "subaddress": ""}
+
+    def _slide_target(self, url, pages, bare_names):
+        """The 1-based slide a link points to, or None."""
+        count = pages.getCount()
+        name = url
+        if url.startswith("#"):
+            name = url[1:]
+        elif not bare_names:
+            m = re.match(r"^\s*\d+\s*,\s*(\d+)\s*,", url)
+            if m:
+                n = int(m.group(1))
+                return n if 1 <= n <= count else None
+            return None
+        for i in range(count):
+            try:
+                if pages.getByIndex(i).getName() == name:
+                    return i + 1
+            except Exception:
+                pass
+        m = re.match(r"^\s*(?:slide\s*|page\s*)(\d+)\s*$", name, re.IGNORECASE) or \
+            re.match(r"^\s*\d+\s*,\s*(\d+)\s*,", name)
+        if m:
+            n = int(m.group(1))
+            if 1 <= n <= count:
+                return n
+        return None
+
+    def _slide_title(self, pages, number):
+        try:
+            page = pages.getByIndex(number - 1)
+            for i in range(page.getCount()):
+                shape = page.getByIndex(i)
+                if shape.getShapeType() == "com.sun.star.presentation.TitleTextShape":
+                    text = shape.getString().strip()
+                    if text:
+                        return text
+        except Exception:
+            pass
+        return "Slide %d" % number
+
+    # ---- slide pictures -------------------------------------------------
+
+    def op_copy(self, req):
+        doc = self._doc(req)
+        page = self._page(req)
+        prefix = req.get("prefix", "")
+        if not prefix:
+            raise BridgeError("No folder was given for the slide picture.")
+        width, height = page.Width, page.Height
+        pieces = []
+
+        # 1. The background alone.
+        background = prefix + "-1.wmf"
+        self._export(page, background, [prop("ExportOnlyBackground", True)])
+        pieces.append({"path": background, "collection": False, "originX": 0, "originY": 0})
+
+        # 2. The master's own objects, with this slide's number, footer and date.
+        master = page.MasterPage
+        master_shapes = []
+        if master is not None and _get(page, "IsBackgroundObjectsVisible", True):
+            for i in range(master.getCount()):
+                shape = master.getByIndex(i)
+                kind = shape.getShapeType()
+                if kind in MASTER_PLACEHOLDERS_LEFT_OUT:
+                    continue
+                if kind == FOOTER_SHAPE and not _get(page, "IsFooterVisible", True):
+                    continue
+                if kind == DATETIME_SHAPE and not _get(page, "IsDateTimeVisible", True):
+                    continue
+                if kind == SLIDENUMBER_SHAPE and not _get(page, "IsPageNumberVisible", True):
+                    continue
+                master_shapes.append(shape)
+        if master_shapes:
+            path = prefix + "-2.wmf"
+            piece = self._export_collection(doc, master, master_shapes, width, height, path,
+                                            [prop("CurrentPage", page)])
+            pieces.append(piece)
+
+        # 3. The slide's own shapes.
+        own = [page.getByIndex(i) for i in range(page.getCount())]
+        if own:
+            path = prefix + "-3.wmf"
+            pieces.append(self._export_collection(doc, page, own, width, height, path, []))
+
+        return {"pieces": pieces, "width": width, "height": height}
+
+    def _export(self, source, path, data):
+        exporter = self._service("com.sun.star.drawing.GraphicExportFilter")
+        exporter.setSourceDocument(source)
+        args = [prop("URL", uno.systemPathToFileUrl(path)), prop("MediaType", "image/x-wmf")]
+        if data:
+            args.append(prop("FilterData", filter_data(data)))
+        exporter.filter(tuple(args))
+        if not os.path.exists(path):
+            raise BridgeError("The presentation application did not export the slide picture.")
+
+    def _export_collection(self, doc, owner, shapes, width, height, path, data):
+        # A page-size frame that draws nothing keeps the picture's extent equal
+        # to the page whatever the shapes cover. It lives on the page only for
+        # the export; nothing is ever saved.
+        frame = doc.createInstance("com.sun.star.drawing.RectangleShape")
+        owner.add(frame)
+        try:
+            frame.setPosition(uno.createUnoStruct("com.sun.star.awt.Point", 0, 0))
+            frame.setSize(uno.createUnoStruct("com.sun.star.awt.Size", width, height))
+            frame.LineStyle = uno.Enum("com.sun.star.drawing.LineStyle", "NONE")
+            frame.FillStyle = uno.Enum("com.sun.star.drawing.FillStyle", "NONE")
+            collection = self._service("com.sun.star.drawing.ShapeCollection")
+            collection.add(frame)
+            # The export's logical origin is the top-left of everything it holds.
+            origin_x, origin_y = 0, 0
+            for s in shapes:
+                collection.add(s)
+                try:
+                    r = s.BoundRect
+                    origin_x = min(origin_x, r.X)
+                    origin_y = min(origin_y, r.Y)
+                except Exception:
+                    pass
+            self._export(collection, path, data)
+            return {"path": path, "collection": True, "originX": origin_x, "originY": origin_y}
+        finally:
+            try:
+                owner.remove(frame)
+            except Exception:
+                pass
+
+    # ---- end ------------------------------------------------------------
+
+    def op_quit(self, req):
+        for doc in list(self.docs.values()):
+            _close(doc)
+        self.docs.clear()
+        try:
+            self.desktop.terminate()
+        except Exception:
+            pass  # the connection goes away while soffice ends
+        return {}
+
+
+def _looks_encrypted(path):
+    """True for a file that is laid out as a password-protected document: an
+    OpenDocument package whose manifest lists encryption data, or a compound file
+    holding an encrypted Office document or PowerPoint 97-2003 encrypted summary.
+    Headless soffice fails such a load without asking for the password."""
+    try:
+        with open(path, "rb") as f:
+            head = f.read(8)
+        if head.startswith(b"PK\x03\x04"):
+            import zipfile
+            with zipfile.ZipFile(path) as z:
+                try:
+                    manifest = z.read("META-INF/manifest.xml")
+                except KeyError:
+                    return False
+                return b"encryption-data" in manifest
+        if head == b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1":
+            with open(path, "rb") as f:
+                data = f.read(64 * 1024 * 1024)
+            for name in ("EncryptionInfo", "EncryptedPackage", "EncryptedSummary"):
+                if name.encode("utf-16-le") in data:
+                    return True
+    except Exception:
+        return False
+    return False
+
+
+def _supports(obj, service):
+    try:
+        return bool(obj.supportsService(service))
+    except Exception:
+        return False
+
+
+def _get(obj, name, default):
+    try:
+        info = obj.getPropertySetInfo()
+        if info.hasPropertyByName(name):
+            return obj.getPropertyValue(name)
+    except Exception:
+        pass
+    return default
+
+
+def _close(doc):
+    if doc is None:
+        return
+    try:
+        doc.close(True)
+    except Exception:
+        try:
+            doc.dispose()
+        except Exception:
+            pass
+
+
+def _is_disposed(e):
+    name = type(e).__name__
+    return "DisposedException" in name or "RuntimeException" in name and "Binary URP bridge" in str(e)
+
+
+def _describe(e):
+    msg = getattr(e, "Message", "") or str(e)
+    name = type(e).__name__
+    if "DisposedException" in name or "Binary URP bridge" in msg:
+        return "The presentation application has stopped unexpectedly."
+    return "The presentation application reported an error: %s" % (msg or name)
+
+
+def answer(obj):
+    _protocol_out.write(json.dumps(obj) + "\n")
+    _protocol_out.flush()
+
+
+def main(argv):
+    pipe_name = None
+    connect_timeout = 30.0
+    i = 1
+    while i < len(argv):
+        if argv[i] == "--pipe" and i + 1 < len(argv):
+            pipe_name = argv[i + 1]
+            i += 2
+        elif argv[i] == "--connect-timeout" and i + 1 < len(argv):
+            connect_timeout = float(argv[i + 1])
+            i += 2
+        else:
+            i += 1
+    if not pipe_name:
+        answer({"ok": False, "error": "The office bridge was started without a pipe name."})
+        return 2
+    try:
+        bridge = Bridge(pipe_name, connect_timeout)
+    except BridgeError as e:
+        answer({"ok": False, "error": str(e)})
+        return 1
+    except Exception as e:
+        answer({"ok": False, "error": _describe(e)})
+        return 1
+    answer({"ok": True, "ready": True})
+
+    for line in sys.stdin:
+        line = line.strip()
+        if not line:
+            continue
+        try:
+            req = json.loads(line)
+            op = req.get("op", "")
+            handler = getattr(bridge, "op_" + op, None)
+            if handler is None:
+                raise BridgeError("Unknown request %r." % op)
+            result = handler(req)
+            result["ok"] = True
+            answer(result)
+            if op == "quit":
+                return 0
+        except BridgeError as e:
+            answer({"ok": False, "error": str(e)})
+        except Exception as e:
+            answer({"ok": False, "error": _describe(e), "stopped": _is_disposed(e)})
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
