@@ -464,7 +464,7 @@ bool PlaybackContext::GetTextExtentPoint(const char16_t* text, int count, SIZEL&
 
 // --- records -------------------------------------------------------------------------
 
-void PlaybackContext::Store(HandleTable& table, uint32_t slot, GdiHandle handle) {
+void PlaybackContext::PutObject(HandleTable& table, uint32_t slot, GdiHandle handle) {
     if (slot == 0 || slot >= table.slots.size()) {  // no such slot: the object is not kept
         DeleteObject(handle);
         return;
@@ -542,7 +542,7 @@ bool PlaybackContext::PlayRecord(HandleTable& table, std::span<const uint8_t> re
             p.lopnWidth.x = r.I32();
             p.lopnWidth.y = r.I32();
             p.lopnColor = r.U32();
-            if (r.Ok()) Store(table, slot, CreatePen(p));
+            if (r.Ok()) PutObject(table, slot, CreatePen(p));
             break;
         }
         case EMR_CREATEBRUSHINDIRECT: {
@@ -551,7 +551,7 @@ bool PlaybackContext::PlayRecord(HandleTable& table, std::span<const uint8_t> re
             b.lbStyle = r.U32();
             b.lbColor = r.U32();
             b.lbHatch = r.U32();
-            if (r.Ok()) Store(table, slot, CreateBrushIndirect(b));
+            if (r.Ok()) PutObject(table, slot, CreateBrushIndirect(b));
             break;
         }
         case EMR_EXTCREATEPEN: {
@@ -573,7 +573,7 @@ bool PlaybackContext::PlayRecord(HandleTable& table, std::span<const uint8_t> re
                 dib.assign(record.data() + offBmi, record.data() + offBmi + cbBmi);
                 dib.insert(dib.end(), record.data() + offBits, record.data() + offBits + cbBits);
             }
-            Store(table, slot, CreateExtPen(p, std::move(dib), p.elpColor));
+            PutObject(table, slot, CreateExtPen(p, std::move(dib), p.elpColor));
             break;
         }
         case EMR_EXTCREATEFONTINDIRECTW: {
@@ -595,7 +595,7 @@ bool PlaybackContext::PlayRecord(HandleTable& table, std::span<const uint8_t> re
             for (size_t i = 0; i < 32; ++i) f.lfFaceName[i] = char16_t(r.U16());
             if (!r.Ok()) return false;
             f.lfFaceName[31] = 0;
-            Store(table, slot, CreateFontIndirect(f));
+            PutObject(table, slot, CreateFontIndirect(f));
             break;
         }
         case EMR_CREATEPALETTE: {
@@ -607,7 +607,7 @@ bool PlaybackContext::PlayRecord(HandleTable& table, std::span<const uint8_t> re
             n = uint16_t(std::min<size_t>(n, r.Remaining() / 4));
             entries.reserve(n);
             for (uint16_t i = 0; i < n; ++i) entries.push_back(r.U32() & 0xFFFFFF);
-            Store(table, slot, CreatePalette(std::move(entries)));
+            PutObject(table, slot, CreatePalette(std::move(entries)));
             break;
         }
         case EMR_SETPALETTEENTRIES: {
@@ -635,7 +635,7 @@ bool PlaybackContext::PlayRecord(HandleTable& table, std::span<const uint8_t> re
         case EMR_CREATECOLORSPACE:
         case EMR_CREATECOLORSPACEW: {
             uint32_t slot = r.U32();
-            if (r.Ok()) Store(table, slot, CreateColorSpace());
+            if (r.Ok()) PutObject(table, slot, CreateColorSpace());
             break;
         }
         case EMR_DELETECOLORSPACE: {
@@ -657,9 +657,9 @@ bool PlaybackContext::PlayRecord(HandleTable& table, std::span<const uint8_t> re
                 dib.insert(dib.end(), record.data() + offBits, record.data() + offBits + cbBits);
             }
             if (type == EMR_CREATEMONOBRUSH)
-                Store(table, slot, CreatePatternBrush(std::move(dib)));
+                PutObject(table, slot, CreatePatternBrush(std::move(dib)));
             else
-                Store(table, slot, CreateDibPatternBrush(std::move(dib), usage));
+                PutObject(table, slot, CreateDibPatternBrush(std::move(dib), usage));
             break;
         }
         default: break;  // nothing of the context changes

@@ -164,6 +164,9 @@ public:
     // transform, save/restore, palettes. Records of other kinds change nothing. False
     // when the record is malformed (it is then ignored).
     bool PlayRecord(HandleTable& table, std::span<const uint8_t> record);
+    // Puts an object into a slot of the table, deleting the slot's previous object; an
+    // object for a slot the table does not have is deleted at once.
+    void PutObject(HandleTable& table, uint32_t slot, GdiHandle handle);
 
     // The record walk (EnumEnhMetaFile): validates the framing, sets up the mapping of
     // the header's frame onto the rectangle, makes the object table of Handles slots and
@@ -180,7 +183,6 @@ public:
 
 private:
     GdiHandle Add(GdiObject object);
-    void Store(HandleTable& table, uint32_t slot, GdiHandle handle);
     GdiHandle Resolve(const HandleTable& table, uint32_t index) const;
     bool IsSelected(GdiHandle handle) const;
     void CollectGarbage(GdiHandle handle);
