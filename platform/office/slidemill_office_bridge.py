@@ -61,6 +61,8 @@ FOOTER_SHAPE = "com.sun.star.presentation.FooterShape"
 DATETIME_SHAPE = "com.sun.star.presentation.DateTimeShape"
 SLIDENUMBER_SHAPE = "com.sun.star.presentation.SlideNumberShape"
 
+RAW_SLIDE_LINK = re.compile(r"^\s*-?\d+\s*,\s*(-?\d+)\s*,(.*)$")
+
 PASSWORD_REQUESTS = (
     "DocumentPasswordRequest",
     "DocumentPasswordRequest2",
@@ -250,13 +252,13 @@ class Bridge:
             for i in range(shape.getCount()):
                 self._shape_links(shape.getByIndex(i), pages, slide, links)
         elif kind == "com.sun.star.drawing.TableShape":
-            self._table_links(shape, pages, links)
+            self._table_links(shape, pages, links, slide)
         else:
             if _supports(shape, "com.sun.star.drawing.Text"):
-                self._text_links(shape, pages, links)
+                self._text_links(shape, pages, links, slide)
         self._click_link(shape, pages, slide, links)
 
-    def _table_links(self, shape, pages, links):
+    def _table_links(self, shape, pages, links, slide):
         try:
             model = shape.Model
             rows = model.getRows().getCount()
@@ -270,9 +272,9 @@ class Bridge:
                     cell.getString()  # makes the cell's text enumerable
                 except Exception:
                     continue
-                self._text_links(cell, pages, links)
+                self._text_links(cell, pages, links, slide)
 
-    def _text_links(self, text, pages, links):
+    def _text_links(self, text, pages, links, slide):
         try:
             paragraphs = text.getText().createEnumeration()
         except Exception:
@@ -295,7 +297,7 @@ class Bridge:
                     continue
                 url = field.URL or ""
                 shown = field.Representation or portion.getString() or ""
-                link = self._link_for(url, pages, in_text=True)
+                link = self._link_for(url, pages, in_text=True, slide=slide)
                 if link is None:
                     continue
                 link["text"] = shown
@@ -316,9 +318,9 @@ class Bridge:
         target = None
         link = None
         if action == "BOOKMARK":
-            link = self._link_for(bookmark, pages, in_text=False)
+            link = self._link_for(bookmark, pages, in_text=False, slide=slide)
         elif action in ("DOCUMENT", "PROGRAM"):
-            link = self._link_for(bookmark, pages, in_text=True) if bookmark else None
+            link = self._link_for(bookmark, pages, in_text=True, slide=slide) if bookmark else None
         elif action == "FIRSTPAGE":
             target = 1
         elif action == "LASTPAGE":
@@ -337,29 +339,39 @@ class Bridge:
         link["hasText"] = False  # a shape's link shows no text of its own
         links.append(link)
 
-    def _link_for(self, url, pages, in_text):
+    def _link_for(self, url, pages, in_text, slide):
         """Address and sub-address of a link target; None for an empty one."""
         if not url:
             return None
-        target = self._slide_target(url, pages, bare_names=not in_text)
+        target = self._slide_target(url, pages, bare_names=not in_text, slide=slide)
         if target is not None:
             return {"address": "", "subaddress": self._slide_title(pages, target)}
         if url.startswith("#"):
             # A place in this document that is not a slide: keep its name.
             return {"address": "", "subaddress": url[1:]}
+        if RAW_SLIDE_LINK.match(url):
+            return None  # a slide that does not exist (any more)
         return {"address": url, "subaddress": ""}
 
-    def _slide_target(self, url, pages, bare_names):
-        """The 1-based slide a link points to, or None."""
+    def _slide_target(self, url, pages, bare_names, slide):
+        """The 1-based slide a link points to, or None. Links arrive as "#Slide N",
+        "#<slide name>", "pageN" (click actions) or in PowerPoint's raw
+        "id,N,title" form, where N -1 with the title FIRST, LAST, NEXT or PREV
+        stands for a jump relative to the deck or the slide."""
         count = pages.getCount()
-        name = url
+        raw = RAW_SLIDE_LINK.match(url[1:] if url.startswith("#") else url)
+        if raw:
+            n = int(raw.group(1))
+            if n < 1:
+                jump = raw.group(2).strip().upper()
+                n = {"FIRST": 1, "LAST": count, "NEXT": slide + 1,
+                     "PREV": slide - 1, "PREVIOUS": slide - 1}.get(jump, 0)
+            return n if 1 <= n <= count else None
         if url.startswith("#"):
             name = url[1:]
-        elif not bare_names:
-            m = re.match(r"^\s*\d+\s*,\s*(\d+)\s*,", url)
-            if m:
-                n = int(m.group(1))
-                return n if 1 <= n <= count else None
+        elif bare_names:
+            name = url
+        else:
             return None
         for i in range(count):
             try:
@@ -367,8 +379,7 @@ class Bridge:
                     return i + 1
             except Exception:
                 pass
-        m = re.match(r"^\s*(?:slide\s*|page\s*)(\d+)\s*$", name, re.IGNORECASE) or \
-            re.match(r"^\s*\d+\s*,\s*(\d+)\s*,", name)
+        m = re.match(r"^\s*(?:slide|page)\s*(\d+)\s*$", name, re.IGNORECASE)
         if m:
             n = int(m.group(1))
             if 1 <= n <= count:
