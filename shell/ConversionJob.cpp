@@ -288,7 +288,11 @@ ConversionResult RunConversion(const ConversionRequest& request, ConversionServi
         // 12.
         if (encrypt) {
             try {
-                services.encryptResave(writtenPath, request.outputPath, options.UserPassword, options.OwnerPassword,
+                // Without an owner password the owner key is made from the user password,
+                // as the PDF standard prescribes; an empty owner password would open the
+                // file for anyone, without the user password.
+                const std::string& owner = options.OwnerPassword.empty() ? options.UserPassword : options.OwnerPassword;
+                services.encryptResave(writtenPath, request.outputPath, options.UserPassword, owner,
                                        options.KeyLength128 ? EncryptionAlgorithm::Rc4V2_128
                                                             : EncryptionAlgorithm::Rc4V1_40,
                                        PermissionBits(options));
@@ -324,7 +328,7 @@ ConversionResult RunConversion(const ConversionRequest& request, ConversionServi
 
     // 15., 16., 17.
     if (services.display) services.display->FinishProgress();
-    if (services.prompt.AskYesNo("View the output pdf ?", "", false) && services.launchViewer)
+    if (services.prompt.AskYesNo(kViewQuestion, "", false) && services.launchViewer)
         services.launchViewer(request.outputPath);
     refs.Release();
     return result;

@@ -30,6 +30,7 @@ inline constexpr const char* kNoApplicationMessage =
     "created. Please install \r\nMicrosoft Office PowerPoint and re-run Slidemill. ";
 inline constexpr const char* kOverwriteCaption = "Quillon Folio";
 inline constexpr const char* kCaptureFileName = "drda.er";
+inline constexpr const char* kViewQuestion = "View the output pdf ?";
 
 struct ConversionRequest {
     std::string sourcePath;

@@ -408,7 +408,7 @@ TEST_F(ConversionJobTest, EncryptedRunWritesBesideTheOutputAndRemovesTheIntermed
     ASSERT_TRUE(r.ok()) << r.message;
     EXPECT_EQ(writer.writtenPath, temp.Path() + "Out/deck_0.pdf");
     EXPECT_EQ(encryptCalls,
-              std::vector<std::string>{temp.Path() + "Out/deck_0.pdf -> " + request.outputPath + " secret/ 40 3872"});
+              std::vector<std::string>{temp.Path() + "Out/deck_0.pdf -> " + request.outputPath + " secret/secret 40 3872"});
     EXPECT_FALSE(PathExists(writer.writtenPath));
     EXPECT_TRUE(PathExists(request.outputPath));
     EXPECT_EQ(WriterCallsStartingWith("SetOutputPath"), std::vector<std::string>{"SetOutputPath " + request.outputPath});

@@ -1,0 +1,34 @@
+#pragma once
+// The progress of a run on stderr: the current message and a bar of the selected slides
+// done, redrawn in place on a terminal and printed line by line (new messages only)
+// elsewhere. A first Ctrl-C asks the job to stop after the current slide.
+
+#include <atomic>
+#include <thread>
+
+#include "shell/Progress.h"
+#include "shell/cli/TerminalPrompt.h"
+
+namespace slidemill {
+
+class TerminalProgress : public IProgressDisplay {
+public:
+    explicit TerminalProgress(TerminalOutput& out) : out_(out) {}
+    ~TerminalProgress() override { FinishProgress(); }
+
+    void StartProgress(ProgressMessage& progress) override;
+    void FinishProgress() override;
+
+    // Installs the Ctrl-C handler that the display thread turns into a stop request.
+    static void CatchInterrupt();
+
+private:
+    void Run(ProgressMessage& progress);
+    void Draw(ProgressMessage& progress, uint64_t& shownRevision, int32_t& shownDone);
+
+    TerminalOutput& out_;
+    std::thread thread_;
+    std::atomic<bool> running_{false};
+};
+
+}  // namespace slidemill

@@ -1,0 +1,167 @@
+// slidemill: the command line. `slidemill convert INPUT [-o OUTPUT] [options]` turns a
+// presentation into a PDF, one page per selected slide.
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "platform/Clipboard.h"
+#include "platform/automation/DeckApp.h"
+#include "platform/files/Files.h"
+#include "shell/ConversionJob.h"
+#include "shell/FramedWmfPictureSource.h"
+#include "shell/OutputPath.h"
+#include "shell/cli/TerminalProgress.h"
+#include "shell/cli/TerminalPrompt.h"
+
+extern char** environ;
+
+namespace slidemill {
+namespace {
+
+// Stands in for a backend this build does not have: starting it fails, which the job
+// reports as the missing application.
+class UnavailableAppFactory : public PresentationAppFactory {
+public:
+    std::unique_ptr<PresentationApp> Create() override { return nullptr; }
+};
+
+// Opens the PDF with the desktop's default application, without waiting for it.
+bool LaunchViewer(const std::string& path) {
+    const char* argv[] = {"xdg-open", path.c_str(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0) {
+        std::fprintf(stderr, "slidemill: cannot start xdg-open to show %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+template <size_t N>
+std::map<std::string, int32_t> NameMap(const std::array<std::string_view, N>& names) {
+    std::map<std::string, int32_t> m;
+    for (size_t i = 0; i < N; ++i) m.emplace(std::string(names[i]), int32_t(i));
+    return m;
+}
+
+struct ConvertArgs {
+    std::string input, output, pages, app = "auto";
+    ConversionOptions options;
+    int keyLength = 128;
+    bool yes = false, view = false, quiet = false;
+};
+
+int Convert(const ConvertArgs& args) {
+    TerminalOutput out;
+    out.tty = isatty(STDERR_FILENO) != 0;
+
+    if (!PathExists(args.input)) {
+        std::fprintf(stderr, "slidemill: no such file or folder: %s\n", args.input.c_str());
+        return 1;
+    }
+    std::string app = args.app;
+    if (app == "auto")
+        app = IsDirectory(args.input) || FileNameOf(args.input) == kDeckManifestName ? "deck" : "office";
+
+    ConversionRequest request;
+    request.sourcePath = args.input;
+    request.outputPath = args.output.empty() ? DefaultOutputPath(args.input) : args.output;
+    request.options = args.options;
+    request.options.KeyLength128 = args.keyLength == 128;
+    if (!args.pages.empty()) {
+        request.pages.SetRangeMode(PageRange::kListedPages);
+        request.pages.SetRangeText(args.pages);
+    }
+    request.pages.ParsePageRange();
+
+    Clipboard clipboard;
+    DeckAppFactory deck(clipboard);
+    UnavailableAppFactory unavailable;
+    PresentationAppFactory& factory = app == "deck" ? static_cast<PresentationAppFactory&>(deck) : unavailable;
+    FramedWmfPictureSource pictures;
+    const bool interactive = isatty(STDIN_FILENO) && out.tty;
+    TerminalPrompt prompt(out, args.yes, args.view, interactive);
+    ProgressMessage progress;
+    TerminalProgress display(out);
+
+    ConversionServices services(factory, clipboard, pictures, prompt, progress);
+    if (!args.quiet) services.display = &display;
+    services.launchViewer = LaunchViewer;
+    TerminalProgress::CatchInterrupt();
+
+    const ConversionResult result = RunConversion(request, services);
+    display.FinishProgress();
+    if (result.ok()) {
+        if (!args.quiet)
+            std::fprintf(stderr, "%s: %d page%s%s\n", request.outputPath.c_str(), result.pagesWritten,
+                         result.pagesWritten == 1 ? "" : "s", result.stopped ? " (stopped)" : "");
+        return 0;
+    }
+    if (!prompt.Reported())
+        std::fprintf(stderr, "slidemill: %s not overwritten\n", request.outputPath.c_str());
+    return 1;
+}
+
+}  // namespace
+}  // namespace slidemill
+
+int main(int argc, char** argv) {
+    using namespace slidemill;
+    CLI::App cli{"Slidemill turns a presentation into a PDF, one page per selected slide."};
+    cli.set_version_flag("--version", std::string("slidemill ") + SLIDEMILL_VERSION);
+    cli.require_subcommand(1);
+
+    ConvertArgs a;
+    ConversionOptions& o = a.options;
+    CLI::App* convert = cli.add_subcommand("convert", "Convert a presentation (a deck folder or a presentation file) to PDF");
+    convert->add_option("INPUT", a.input, "Deck folder (with deck.json) or presentation file")->required();
+    convert->add_option("-o,--output", a.output, "PDF to write (default: INPUT with its last extension replaced by .pdf)");
+    convert->add_option("--pages", a.pages, "Slides to convert, e.g. 1,3,5-12 (default: all)");
+    convert->add_option("--app", a.app, "Presentation application: auto, deck or office")
+        ->check(CLI::IsMember({"auto", "deck", "office"}));
+    convert->add_option("--title", o.Title, "Document title");
+    convert->add_option("--subject", o.Subject, "Document subject");
+    convert->add_option("--author", o.Author, "Document author");
+    convert->add_option("--keywords", o.Keywords, "Document keywords");
+    convert->add_option("--creator", o.Creator, "Document creator");
+    convert->add_flag("--encrypt", o.Encrypt, "Encrypt the PDF (RC4)");
+    convert->add_option("--user-password", o.UserPassword, "Password to open the PDF");
+    convert->add_option("--owner-password", o.OwnerPassword, "Owner password");
+    convert->add_flag("--allow-print", o.AllowPrint, "Allow printing of the encrypted PDF");
+    convert->add_flag("--allow-copy", o.AllowCopy, "Allow copying from the encrypted PDF");
+    convert->add_flag("--allow-modify", o.AllowModify, "Allow changing the encrypted PDF");
+    convert->add_option("--key-length", a.keyLength, "RC4 key length: 40 or 128")->check(CLI::IsMember({40, 128}));
+    convert->add_option("--header", o.HeaderText, "Page header text (macros: ~hour : mintute~, ~page NO~, ...)");
+    convert->add_option("--header-position", o.HeaderPosition, "Left, Center or Right")
+        ->transform(CLI::CheckedTransformer(NameMap(kHeaderFooterPositionNames), CLI::ignore_case));
+    convert->add_option("--footer", o.FooterText, "Page footer text");
+    convert->add_option("--footer-position", o.FooterPosition, "Left, Center or Right")
+        ->transform(CLI::CheckedTransformer(NameMap(kHeaderFooterPositionNames), CLI::ignore_case));
+    convert->add_option("--watermark", o.WatermarkText, "Text watermark");
+    convert->add_option("--watermark-position", o.WatermarkPosition,
+                        "Left-Top, Top, Right-Top, Left, Center or Right")
+        ->transform(CLI::CheckedTransformer(NameMap(kWatermarkPositionNames), CLI::ignore_case));
+    convert->add_option("--watermark-size", o.WatermarkSize, "Watermark size in millimetres (default 4)")
+        ->check(CLI::Range(0.0, 10000.0));
+    convert->add_flag("--embed-fonts", o.EmbedFonts, "Embed the fonts in the PDF");
+    convert->add_flag("-y,--yes", a.yes, "Overwrite an existing output without asking");
+    convert->add_flag("--view", a.view, "Open the PDF when done (xdg-open)");
+    convert->add_flag("-q,--quiet", a.quiet, "Show no progress");
+
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e);
+    }
+    try {
+        return Convert(a);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "slidemill: %s\n", e.what());
+        return 1;
+    }
+}
