@@ -20,8 +20,10 @@ PoDoFo::PdfFont* CreatePdfFont(PoDoFo::PdfDocument& document, const FontRequest&
             return font;
         }
         const PdfEncoding* winAnsi = PdfEncodingFactory::GlobalWinAnsiEncodingInstance();
-        if (request.embed) return document.CreateFontSubset(file, false, false, false, winAnsi, file);
-        return document.CreateFont(file, false, false, false, winAnsi, PdfFontCache::eFontCreationFlags_None, false, file);
+        // PoDoFo's subsetter drops glyphs of some one-byte fonts (Carlito loses "a" to
+        // "d"), so one-byte fonts are embedded whole.
+        return document.CreateFont(file, false, false, false, winAnsi, PdfFontCache::eFontCreationFlags_None,
+                                   request.embed, file);
     } catch (const PdfError&) {
         return nullptr;
     }

@@ -20,9 +20,9 @@ enum class FontEncodingKind {
 struct FontRequest {
     std::string file;  // a TrueType file (or the first face of a collection)
     FontEncodingKind encoding = FontEncodingKind::WinAnsi;
-    // Embed the glyphs the document uses (a subset, written when the document closes).
-    // Identity-H fonts are always embedded whatever this says: readers refuse a
-    // two-byte font whose glyph ids they cannot look up in an embedded file.
+    // Embed the font file. Identity-H fonts are always embedded (as a subset of the
+    // glyphs used, written when the document closes) whatever this says: readers refuse
+    // a two-byte font whose glyph ids they cannot look up in an embedded file.
     bool embed = false;
 };
 

@@ -6,6 +6,7 @@
 #include <podofo/podofo.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -102,7 +103,15 @@ TEST_F(FontSetPdf, DrawsWinAnsiTextThatReadersExtract) {
     EXPECT_EQ(fonts_.Cache().size(), 2u);
 }
 
-TEST_F(FontSetPdf, EmbedsSubsetsWhenAsked) {
+// The pdffonts line of the font whose name contains the part.
+std::string FontLine(const std::string& fonts, const std::string& part) {
+    const size_t at = fonts.find(part);
+    if (at == std::string::npos) return {};
+    const size_t begin = fonts.rfind('\n', at) + 1;
+    return fonts.substr(begin, fonts.find('\n', at) - begin);
+}
+
+TEST_F(FontSetPdf, EmbedsWhenAsked) {
     if (!HaveTool("pdffonts") || !HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils missing";
     const std::string pdf = folder_.File("embedded.pdf");
     fonts_.SetEmbedFonts(true);
@@ -112,11 +121,46 @@ TEST_F(FontSetPdf, EmbedsSubsetsWhenAsked) {
         DrawWord(page, u"Slanted", 20);
         page.Close();
     }
-    const std::string fonts = PdfFonts(pdf);
-    EXPECT_NE(fonts.find("LiberationSans-Italic"), std::string::npos) << fonts;
-    EXPECT_NE(fonts.find("yes yes"), std::string::npos) << fonts;  // embedded, subset
+    const std::string line = FontLine(PdfFonts(pdf), "LiberationSans-Italic");
+    EXPECT_NE(line.find("WinAnsi          yes"), std::string::npos) << line;
     EXPECT_NE(PdfText(pdf).find("Slanted"), std::string::npos);
     EXPECT_EQ(RunCommand("qpdf --check " + Quote(pdf)).exitCode, 0);
+}
+
+// An embedded font must show every glyph the system font shows: the page rendered
+// from the embedded file and from the installed one look the same.
+TEST_F(FontSetPdf, EmbeddedGlyphsRenderLikeTheInstalledFont) {
+    if (!HaveTool("pdftoppm")) GTEST_SKIP() << "poppler-utils missing";
+    if (MatchFontFile(fonts_.Table(), "Calibri", true, true).empty()) GTEST_SKIP() << "no Calibri stand-in";
+    std::string pixels[2];
+    for (int embed = 0; embed < 2; ++embed) {
+        CPdfFontSet fonts;
+        fonts.SetFontTable(fonts_.Table());
+        fonts.SetEmbedFonts(embed == 1);
+        const std::string pdf = folder_.File("glyphs" + std::to_string(embed) + ".pdf");
+        {
+            OnePageDocument page(pdf);
+            ASSERT_EQ(fonts.SetFont("Calibri", true, true), 1);
+            double x = 10;
+            for (char16_t c : std::u16string(u"abcdefghijklmnopqrstuvwxyz")) {
+                fonts.DrawChar(page.Document(), page.Painter(), kPageHeight, static_cast<uint16_t>(c), x, 100, 30);
+                x += 14;
+            }
+            page.Close();
+        }
+        const std::string png = folder_.File("glyphs" + std::to_string(embed));
+        ASSERT_EQ(RunCommand("pdftoppm -gray -r 36 " + Quote(pdf) + " " + Quote(png)).exitCode, 0);
+        pixels[embed] = RunCommand("cat " + Quote(png) + "-1.pgm").output;
+    }
+    ASSERT_EQ(pixels[0].size(), pixels[1].size());
+    size_t differing = 0;
+    size_t inked = 0;
+    for (size_t i = 0; i < pixels[0].size(); ++i) {
+        if (std::abs(pixels[0][i] - pixels[1][i]) > 64) ++differing;
+        if (static_cast<unsigned char>(pixels[0][i]) < 128) ++inked;
+    }
+    EXPECT_GT(inked, 100u);
+    EXPECT_LT(differing, inked / 20) << "glyphs differ between the embedded and the installed font";
 }
 
 TEST_F(FontSetPdf, TwoByteFacesAreEmbeddedEvenWithoutTheOption) {
