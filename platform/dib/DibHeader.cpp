@@ -1,5 +1,7 @@
 #include "platform/dib/DibHeader.h"
 
+#include <algorithm>
+
 #include "metafile/ByteReader.h"
 
 namespace slidemill {
@@ -82,7 +84,10 @@ DibResult ReadDibHeader(std::span<const uint8_t> bmi, DibColorUsage usage, DibIn
         return DibResult::UnsupportedCompression;
     }
     if (!BitCountAllowed(info.bitCount, info.compression)) return DibResult::BadBitCount;
-    if (uint64_t(info.width) * info.height > maxPixels) return DibResult::TooLarge;
+    // Whatever the caller allows, 2^32 pixels is the ceiling: it keeps every size computed
+    // from the header (rows, strides, table offsets) far from 64-bit overflow.
+    constexpr uint64_t kCeiling = uint64_t(1) << 32;
+    if (uint64_t(info.width) * info.height > std::min(maxPixels, kCeiling)) return DibResult::TooLarge;
 
     // Masks that follow a plain 40-byte (or OS/2 64-byte) header; the longer headers
     // carry them inside and are not followed by another copy.
