@@ -106,10 +106,8 @@ public:
         p[2] = c.b;
     }
     void StartAlpha() { out_.alpha.assign(size_t(info_.width) * info_.height, 0); }
-    void SetAlpha(uint32_t x, uint32_t storedRow, uint8_t a) {
-        out_.alpha[size_t(OutputRow(info_, storedRow)) * info_.width + x] = a;
-        anyAlpha_ |= a != 0;
-    }
+    uint8_t* AlphaRow(uint32_t storedRow) { return out_.alpha.data() + size_t(OutputRow(info_, storedRow)) * info_.width; }
+    void NoteAlpha(bool nonZero) { anyAlpha_ |= nonZero; }
     // An alpha channel that is zero everywhere carries no alpha: the image is opaque.
     void FinishAlpha() {
         out_.hasAlpha = anyAlpha_;
@@ -144,6 +142,8 @@ DibResult DecodeDirect(const DibInfo& info, std::span<const uint8_t> bits, Pixel
 
     DibResult result = ForEachStoredRow(info, bits, [&](uint32_t row, std::span<const uint8_t> bytes) {
         uint8_t* dst = sink.Row(row);
+        uint8_t* dstAlpha = withAlpha ? sink.AlphaRow(row) : nullptr;
+        uint8_t alphaSeen = 0;
         switch (info.bitCount) {
             case 24:
                 for (uint32_t x = 0; x < info.width; ++x) {
@@ -158,7 +158,10 @@ DibResult DecodeDirect(const DibInfo& info, std::span<const uint8_t> bits, Pixel
                     dst[x * 3 + 0] = r(px);
                     dst[x * 3 + 1] = g(px);
                     dst[x * 3 + 2] = b(px);
-                    if (withAlpha) sink.SetAlpha(x, row, a(px));
+                    if (dstAlpha) {
+                        dstAlpha[x] = a(px);
+                        alphaSeen |= dstAlpha[x];
+                    }
                 }
                 break;
             default:  // 32
@@ -169,10 +172,14 @@ DibResult DecodeDirect(const DibInfo& info, std::span<const uint8_t> bits, Pixel
                     dst[x * 3 + 0] = r(px);
                     dst[x * 3 + 1] = g(px);
                     dst[x * 3 + 2] = b(px);
-                    if (withAlpha) sink.SetAlpha(x, row, a(px));
+                    if (dstAlpha) {
+                        dstAlpha[x] = a(px);
+                        alphaSeen |= dstAlpha[x];
+                    }
                 }
                 break;
         }
+        sink.NoteAlpha(alphaSeen != 0);
     });
     sink.FinishAlpha();
     return result;
