@@ -33,6 +33,7 @@ public:
     }
     void AddUriLink(float, float, float, float, const std::string&) override {}
     void AddTextRun(const std::string&, double, double, double, double, int) override {}
+    void DrawImage(double, double, double, double, const DecodedImage&, const ImageMask&) override {}
 
 private:
     PageGeometry geometry_;

@@ -13,6 +13,22 @@ namespace slidemill {
 
 using COLORREF = uint32_t;  // 0x00BBGGRR
 
+struct DecodedImage;  // platform/dib/DibTypes.h: RGB rows top first, optional alpha
+
+// What of a placed image lets the page show through.
+struct ImageMask {
+    enum class Kind {
+        None,      // every pixel is painted
+        ColorKey,  // pixels of exactly `key` are left out (the image's /Mask [r r g g b b])
+        SoftMask,  // the image's alpha channel (none, or all opaque: painted as None)
+    };
+    Kind kind = Kind::None;
+    COLORREF key = 0;  // ColorKey only; the top byte is ignored
+
+    static ImageMask Keyed(COLORREF color) { return {Kind::ColorKey, color}; }
+    static ImageMask Alpha() { return {Kind::SoftMask, 0}; }
+};
+
 // Page geometry the renderer reads and, while it maps a metafile, writes (scale, offX,
 // offY, play height). Owned by the writer, shared by reference for one playback.
 struct PageGeometry {
@@ -63,6 +79,12 @@ public:
     virtual bool FindLinkTarget(const std::string& text, std::string& target) = 0;
     virtual void AddUriLink(float x, float y, float w, float h, const std::string& target) = 0;  // PDF coordinates
     virtual void AddTextRun(const std::string& text, double x, double y, double w, double h, int side) = 0;
+
+    // Images: the pixels scaled to fill the rectangle whose top-left corner is (x, y).
+    // Pixels that cannot be placed are skipped; nothing is reported. Writers that have no
+    // use for images keep this default, which draws nothing.
+    virtual void DrawImage(double /*x*/, double /*y*/, double /*w*/, double /*h*/, const DecodedImage& /*image*/,
+                           const ImageMask& /*mask*/) {}
 };
 
 }  // namespace slidemill

@@ -10,6 +10,9 @@
 //   SetFont Arial 0 0             DrawChar 65 10 20 12
 //   IsLinkText www.a.org          FindLinkTarget www.a.org
 //   AddUriLink 1 2 3 4 http://x   AddTextRun 0 hello 1 2 3 4   (side first)
+//   DrawImage 10 20 100 50 4x2 none | key 0xffffff | alpha   (x y w h, pixel size, mask)
+//
+// The pixels of every placed image are kept in `images`, in call order.
 //
 // FillPolygon flips the caller's ys in place (y := pageHeight - y) as the real writer does.
 
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include "pdf/PageWriter.h"
+#include "platform/dib/DibTypes.h"
 
 namespace slidemill::testing {
 
@@ -28,6 +32,7 @@ class RecordingPageWriter : public IPageWriter {
 public:
     std::vector<std::string> calls;
     PageGeometry geometry;
+    std::vector<DecodedImage> images;
 
     // Configurable answers.
     int setFontResult = 0;
@@ -89,6 +94,15 @@ public:
     void AddTextRun(const std::string& text, double x, double y, double w, double h, int side) override {
         calls.push_back("AddTextRun " + std::to_string(side) + " " + text + " " + Num(x) + " " + Num(y) + " " +
                         Num(w) + " " + Num(h));
+    }
+
+    void DrawImage(double x, double y, double w, double h, const DecodedImage& image, const ImageMask& mask) override {
+        std::string m = "none";
+        if (mask.kind == ImageMask::Kind::ColorKey) m = "key " + Hex(mask.key);
+        if (mask.kind == ImageMask::Kind::SoftMask) m = "alpha";
+        calls.push_back("DrawImage " + Num(x) + " " + Num(y) + " " + Num(w) + " " + Num(h) + " " +
+                        std::to_string(image.width) + "x" + std::to_string(image.height) + " " + m);
+        images.push_back(image);
     }
 
     // Number formatting used in the lines, for tests that build expected lines.
