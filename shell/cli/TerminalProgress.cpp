@@ -46,17 +46,12 @@ void TerminalProgress::Draw(ProgressMessage& progress, uint64_t& shownRevision, 
     const uint64_t revision = progress.Revision();
     const int32_t done = progress.SlidesDone();
     if (revision == shownRevision && done == shownDone) return;
-    const bool newMessage = revision != shownRevision;
     shownRevision = revision;
     shownDone = done;
     const std::string line = progress.Get() + Bar(done, progress.SlidesSelected());
     std::lock_guard lock(out_.mutex);
-    if (out_.tty) {
-        std::fprintf(stderr, "\r\033[K%s", line.c_str());
-        out_.statusShown = true;
-    } else if (newMessage) {
-        std::fprintf(stderr, "%s\n", line.c_str());
-    }
+    std::fprintf(stderr, "\r\033[K%s", line.c_str());
+    out_.statusShown = true;
     std::fflush(stderr);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The progress of a run on stderr: the current message and a bar of the selected slides
-// done, redrawn in place on a terminal and printed line by line (new messages only)
-// elsewhere. A first Ctrl-C asks the job to stop after the current slide.
+// The progress of a run on a terminal's stderr: the current message and a bar of the
+// selected slides done, redrawn in place. (Without a terminal the command line shows no
+// progress, so that logs get only the outcome.) A first Ctrl-C asks the job to stop
+// after the current slide.
 
 #include <atomic>
 #include <thread>

@@ -14,6 +14,7 @@
 #include "platform/automation/DeckApp.h"
 #include "platform/files/Files.h"
 #include "shell/ConversionJob.h"
+#include "shell/DocumentSummary.h"
 #include "shell/FramedWmfPictureSource.h"
 #include "shell/OutputPath.h"
 #include "shell/cli/TerminalProgress.h"
@@ -52,6 +53,8 @@ std::map<std::string, int32_t> NameMap(const std::array<std::string_view, N>& na
 struct ConvertArgs {
     std::string input, output, pages, app = "auto";
     ConversionOptions options;
+    // Information fields given on the command line; the others come from the presentation.
+    bool hasTitle = false, hasSubject = false, hasAuthor = false, hasKeywords = false, hasCreator = false;
     int keyLength = 128;
     bool yes = false, view = false, quiet = false;
 };
@@ -68,21 +71,38 @@ int Convert(const ConvertArgs& args) {
     if (app == "auto")
         app = IsDirectory(args.input) || FileNameOf(args.input) == kDeckManifestName ? "deck" : "office";
 
+    Clipboard clipboard;
+    DeckAppFactory deck(clipboard);
+    UnavailableAppFactory unavailable;
+    PresentationAppFactory& factory = app == "deck" ? static_cast<PresentationAppFactory&>(deck) : unavailable;
+
     ConversionRequest request;
     request.sourcePath = args.input;
     request.outputPath = args.output.empty() ? DefaultOutputPath(args.input) : args.output;
-    request.options = args.options;
-    request.options.KeyLength128 = args.keyLength == 128;
+
+    // As when a presentation is picked in the window: its summary gives the information
+    // fields and the slide count; what the command line sets wins.
+    try {
+        if (auto summary = ReadDocumentSummary(factory, args.input))
+            ApplyDocumentSummary(*summary, request.options, request.pages);
+    } catch (const AutomationError& e) {
+        std::fprintf(stderr, "slidemill: %s\n", OneLine(e.what()).c_str());
+        return 1;
+    }
+    const ConversionOptions& given = args.options;
+    ConversionOptions options = given;
+    options.Title = args.hasTitle ? given.Title : request.options.Title;
+    options.Subject = args.hasSubject ? given.Subject : request.options.Subject;
+    options.Author = args.hasAuthor ? given.Author : request.options.Author;
+    options.Keywords = args.hasKeywords ? given.Keywords : request.options.Keywords;
+    options.Creator = args.hasCreator ? given.Creator : request.options.Creator;
+    options.KeyLength128 = args.keyLength == 128;
+    request.options = options;
     if (!args.pages.empty()) {
         request.pages.SetRangeMode(PageRange::kListedPages);
         request.pages.SetRangeText(args.pages);
     }
     request.pages.ParsePageRange();
-
-    Clipboard clipboard;
-    DeckAppFactory deck(clipboard);
-    UnavailableAppFactory unavailable;
-    PresentationAppFactory& factory = app == "deck" ? static_cast<PresentationAppFactory&>(deck) : unavailable;
     FramedWmfPictureSource pictures;
     const bool interactive = isatty(STDIN_FILENO) && out.tty;
     TerminalPrompt prompt(out, args.yes, args.view, interactive);
@@ -90,7 +110,7 @@ int Convert(const ConvertArgs& args) {
     TerminalProgress display(out);
 
     ConversionServices services(factory, clipboard, pictures, prompt, progress);
-    if (!args.quiet) services.display = &display;
+    if (!args.quiet && out.tty) services.display = &display;
     services.launchViewer = LaunchViewer;
     TerminalProgress::CatchInterrupt();
 
@@ -158,6 +178,11 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         return cli.exit(e);
     }
+    a.hasTitle = convert->count("--title") > 0;
+    a.hasSubject = convert->count("--subject") > 0;
+    a.hasAuthor = convert->count("--author") > 0;
+    a.hasKeywords = convert->count("--keywords") > 0;
+    a.hasCreator = convert->count("--creator") > 0;
     try {
         return Convert(a);
     } catch (const std::exception& e) {

@@ -1,0 +1,45 @@
+#include "shell/DocumentSummary.h"
+
+namespace slidemill {
+
+std::optional<DocumentSummary> ReadDocumentSummary(PresentationAppFactory& factory, const std::string& path) {
+    std::unique_ptr<PresentationApp> app;
+    try {
+        app = factory.Create();
+    } catch (const std::exception&) {
+        app.reset();
+    }
+    if (!app) return std::nullopt;
+    try {
+        DocumentSummary s;
+        auto presentation = app->GetPresentations()->Open(path, 0, 0, 0);
+        s.slideCount = presentation->GetSlides()->Count();
+        auto properties = presentation->BuiltInDocumentProperties();
+        s.title = properties->Item(1)->Value();
+        s.subject = properties->Item(2)->Value();
+        s.author = properties->Item(3)->Value();
+        s.keywords = properties->Item(4)->Value();
+        s.lastAuthor = properties->Item(7)->Value();
+        presentation.reset();
+        app->Quit();
+        return s;
+    } catch (const AutomationError&) {
+        try {
+            app->Quit();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+void ApplyDocumentSummary(const DocumentSummary& summary, ConversionOptions& options, PageRange& pages) {
+    options.Title = summary.title;
+    options.Subject = summary.subject;
+    options.Author = summary.author;
+    options.Keywords = summary.keywords;
+    options.Creator = summary.lastAuthor;
+    pages.SetSlideCountBound(summary.slideCount);
+    pages.SetRangeText(PageRange::PrefillText(summary.slideCount));
+}
+
+}  // namespace slidemill
