@@ -170,6 +170,7 @@ private:
     CharsetWidener widener_;
     EmfRectL frame_;
     EmfSizeL viewport_;  // device pixels the picture fills
+    uint16_t wmfObjects_ = 0;  // NumberOfObjects of the WMF header
 };
 
 void Converter::Emit(uint32_t type, const ByteWriter& body) {
@@ -218,6 +219,7 @@ bool Converter::Run(std::vector<uint8_t>& out) {
         report_.error = "not a Windows metafile (bad header)";
         return false;
     }
+    wmfObjects_ = r.PeekU16(10);
     // Frame and the device area the picture fills.
     using namespace refdisplay;
     if (options_.picture && options_.picture->xExt != 0 && options_.picture->yExt != 0) {
@@ -287,7 +289,8 @@ void Converter::WriteHeader(ByteWriter& out) const {
     h.version = 0x10000;
     h.bytes = uint32_t(kEmfHeaderFullSize + body_.Size());
     h.records = records_ + 1;
-    h.handles = uint16_t(maxIndex_ + 2);
+    // Room for every object the metafile says it needs, and for every slot it used.
+    h.handles = uint16_t(std::min<int64_t>(65535, std::max<int64_t>(maxIndex_ + 2, int64_t(wmfObjects_) + 1)));
     h.device = {kHorzRes, kVertRes};
     h.millimeters = {kHorzSizeMm, kVertSizeMm};
     h.micrometersX = uint32_t(kHorzSizeMm) * 1000;
