@@ -1,6 +1,7 @@
 #include "pdf/decorations/MacroExpansion.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace slidemill {
 
@@ -39,17 +40,17 @@ void ExpandMacros(std::string& text, const MacroContext& context) {
     const std::string minute = TwoDigits(now.tm_min);
     const std::string page = std::to_string(static_cast<long long>(context.pageOrdinal) + 1);
 
+    // One pass over the text: tokens are cut out by position, so a text of many tildes
+    // costs no more than a short one.
     std::string out;
-    for (size_t open = text.find('~'); open != std::string::npos; open = text.find('~')) {
-        const std::string before = text.substr(0, open);
-        const std::string rest = text.substr(open + 1);
-        const size_t close = rest.find('~');
-        if (close == std::string::npos) {
-            text = out + before + "~" + rest;
-            return;
-        }
-        std::string token = rest.substr(0, close);
-        text = rest.substr(close + 1);
+    size_t pos = 0;
+    while (true) {
+        const size_t open = text.find('~', pos);
+        if (open == std::string::npos) break;
+        const size_t close = text.find('~', open + 1);
+        if (close == std::string::npos) break;  // the unpaired tilde and its tail stay as they are
+        out.append(text, pos, open - pos);
+        std::string token = text.substr(open + 1, close - open - 1);
         ReplaceAll(token, "hour", hour);
         ReplaceAll(token, "year", year);
         ReplaceAll(token, "month", month);
@@ -57,9 +58,11 @@ void ExpandMacros(std::string& text, const MacroContext& context) {
         ReplaceAll(token, "mintute", minute);
         ReplaceAll(token, "page NO", page);
         if (!context.sourcePath.empty()) ReplaceAll(token, "filename", context.sourcePath);
-        out += before + token;
+        out += token;
+        pos = close + 1;
     }
-    text = out + text;
+    out.append(text, pos, std::string::npos);
+    text = std::move(out);
 }
 
 }  // namespace slidemill

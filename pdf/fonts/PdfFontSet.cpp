@@ -2,6 +2,8 @@
 
 #include <podofo/podofo.h>
 
+#include <cmath>
+
 #include "pdf/fonts/FontFactory.h"
 #include "pdf/fonts/SymbolEncoding.h"
 #include "pdf/fonts/WinAnsi.h"
@@ -87,6 +89,9 @@ void CPdfFontSet::DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& pa
     }
     if (code == 0x20) return;
     const double size = 0.85 * cellHeight;
+    // A damaged picture can drive the mapping to infinities; "nan" in a content stream
+    // breaks the whole page for readers, so such a character is left out.
+    if (!std::isfinite(size) || !std::isfinite(x) || !std::isfinite(pageHeight - y)) return;
 
     painter.Save();
     if (currentFontName_.empty()) {

@@ -22,6 +22,18 @@ uint8_t UnicodeToWinAnsi(uint16_t code) {
     return static_cast<uint8_t>(code & 0xFF);
 }
 
+std::string Utf16ToWinAnsiText(const char16_t* text, int count) {
+    std::string out;
+    if (text == nullptr || count <= 0) return out;
+    out.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const uint16_t code = text[i];
+        const uint8_t byte = UnicodeToWinAnsi(code);
+        out += WinAnsiToUnicode(byte) == code ? static_cast<char>(byte) : '?';
+    }
+    return out;
+}
+
 uint16_t WinAnsiToUnicode(uint8_t byte) {
     if (byte >= 0x80 && byte < 0xA0 && kHighHalf[byte - 0x80] != 0) return kHighHalf[byte - 0x80];
     return byte;

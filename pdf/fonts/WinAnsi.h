@@ -2,6 +2,7 @@
 // Windows-1252, the ANSI code page of the PDF text path: one byte per character.
 
 #include <cstdint>
+#include <string>
 
 namespace slidemill {
 
@@ -12,5 +13,9 @@ uint8_t UnicodeToWinAnsi(uint16_t code);
 
 // The character a Windows-1252 byte stands for (undefined bytes stand for themselves).
 uint16_t WinAnsiToUnicode(uint8_t byte);
+
+// A UTF-16 string as Windows-1252 text, the way the system converts to its ANSI code
+// page: characters the code page lacks become "?".
+std::string Utf16ToWinAnsiText(const char16_t* text, int count);
 
 }  // namespace slidemill

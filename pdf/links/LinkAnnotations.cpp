@@ -2,11 +2,14 @@
 
 #include <podofo/podofo.h>
 
+#include <cmath>
+
 namespace slidemill {
 
 void AddUriLinkAnnotation(PoDoFo::PdfDocument& document, PoDoFo::PdfPage& page, float x, float y, float w, float h,
                           const std::string& target) {
     using namespace PoDoFo;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(w) || !std::isfinite(h)) return;
     PdfAnnotation* annotation = page.CreateAnnotation(ePdfAnnotation_Link, PdfRect(x, y, w, h));
     annotation->SetColor(0.0);
     PdfAction action(ePdfAction_URI, &document);

@@ -15,7 +15,8 @@ class PdfPage;
 namespace slidemill {
 
 // A link annotation over (x, y, w, h) (PDF coordinates, bottom-left origin) whose URI
-// action opens the target's bytes; colour entry C [0], no border entry.
+// action opens the target's bytes; colour entry C [0], no border entry. A rectangle
+// with a non-finite number is left out (it would make the file unreadable).
 void AddUriLinkAnnotation(PoDoFo::PdfDocument& document, PoDoFo::PdfPage& page, float x, float y, float w, float h,
                           const std::string& target);
 

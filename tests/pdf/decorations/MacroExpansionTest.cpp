@@ -70,5 +70,17 @@ TEST(MacroExpansion, ReadsTheClockOnce) {
     EXPECT_EQ(reads, 1);
 }
 
+TEST(MacroExpansion, ManyTildesStayCheap) {
+    MacroContext context;
+    context.pageOrdinal = 0;
+    context.localTime = [] { return At(2020, 1, 2, 3, 4); };
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += "~page NO~";
+    text += "~tail";
+    ExpandMacros(text, context);
+    EXPECT_EQ(text.size(), 100000u + 5u);
+    EXPECT_EQ(text.substr(text.size() - 6), "1~tail");
+}
+
 }  // namespace
 }  // namespace slidemill

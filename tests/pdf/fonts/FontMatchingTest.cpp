@@ -2,6 +2,7 @@
 
 #include "pdf/fonts/FontTable.h"
 #include "pdf/fonts/PdfFontSet.h"
+#include "pdf/fonts/WinAnsi.h"
 
 namespace slidemill {
 namespace {
@@ -94,6 +95,13 @@ TEST(FontMatching, WinAnsiBytes) {
     EXPECT_EQ(CPdfFontSet::WinAnsiByte(0x201C), 0x93);
     EXPECT_EQ(CPdfFontSet::WinAnsiByte(0x0141), 0x41);  // no Windows-1252 byte: the low byte
     EXPECT_EQ(CPdfFontSet::WinAnsiByte(0xF06C), 0x6C);
+}
+
+TEST(FontMatching, Utf16ToWinAnsiText) {
+    const std::u16string text = u"A\u00e9\u20ac\u2014\u0141\u4e2d";
+    EXPECT_EQ(Utf16ToWinAnsiText(text.data(), static_cast<int>(text.size())), "A\xE9\x80\x97??");
+    EXPECT_EQ(Utf16ToWinAnsiText(nullptr, 4), "");
+    EXPECT_EQ(Utf16ToWinAnsiText(text.data(), -1), "");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <podofo/podofo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -203,6 +204,28 @@ TEST_F(FontSetPdf, ContentOfOneCharacter) {
     size_t blocks = 0;
     for (size_t at = content.find("BT\n"); at != std::string::npos; at = content.find("BT\n", at + 1)) ++blocks;
     EXPECT_EQ(blocks, 2u);
+}
+
+TEST_F(FontSetPdf, NonFiniteNumbersDrawNothing) {
+    const std::string pdf = folder_.File("nan.pdf");
+    const double nan = std::nan("");
+    const double inf = HUGE_VAL;
+    {
+        OnePageDocument page(pdf);
+        ASSERT_EQ(fonts_.SetFont("Arial", false, false), 1);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'A', nan, 20, 10);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'B', 10, inf, 10);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'C', 10, 20, nan);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'D', 10, 20, 10);
+        page.Close();
+    }
+    const std::string content = PageContent(pdf, 0);
+    EXPECT_EQ(content.find("nan"), std::string::npos) << content;
+    EXPECT_EQ(content.find("inf"), std::string::npos) << content;
+    EXPECT_NE(content.find("<44> Tj"), std::string::npos) << content;
+    if (HaveTool("qpdf")) {
+        EXPECT_EQ(RunCommand("qpdf --check " + Quote(pdf)).exitCode, 0);
+    }
 }
 
 TEST_F(FontSetPdf, UnusableFontFileFallsBackToArialUnderItsOwnName) {

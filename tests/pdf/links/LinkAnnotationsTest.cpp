@@ -5,6 +5,7 @@
 
 #include <podofo/podofo.h>
 
+#include <cmath>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -49,6 +50,7 @@ TEST(LinkAnnotations, UriAndSlideLinksInAStreamedDocument) {
             painter.SetPage(page);
             painter.DrawLine(0, 0, 10, 10);
             if (i == 0) AddUriLinkAnnotation(document, *page, 50, 440, 40, 10, "http://example.org/x?a=1");
+            if (i == 1) AddUriLinkAnnotation(document, *page, 50, std::nanf(""), 40, 10, "http://bad.example/");
             painter.FinishPage();
         }
         std::vector<InternalLinkRecord> records(4);
@@ -74,6 +76,7 @@ TEST(LinkAnnotations, UriAndSlideLinksInAStreamedDocument) {
     EXPECT_EQ(Count(text, "/Subtype /Link"), 3u) << text;
     EXPECT_NE(text.find("/URI (http://example.org/x?a=1)"), std::string::npos);
     EXPECT_NE(text.find("/S /URI"), std::string::npos);
+    EXPECT_EQ(text.find("bad.example"), std::string::npos);  // a NaN rectangle is left out
     EXPECT_EQ(Count(text, "/C [\n    0\n  ]"), 3u) << text;
     EXPECT_EQ(text.find("/Border"), std::string::npos);
     // FitR onto the full-width band of the target: 0 250 720 270.
