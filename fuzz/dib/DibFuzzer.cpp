@@ -25,5 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     DibIndexImage indices;
     DecodeDibIndices(input.first(split), input.subspan(split), indices, kCap);
+    DecodeDibBand(input.first(split), input.subspan(split), data[0] & 3, data[0] >> 2, usage, &palette, img, kCap);
     return 0;
 }

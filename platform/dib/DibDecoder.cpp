@@ -185,15 +185,10 @@ DibResult DecodeDirect(const DibInfo& info, std::span<const uint8_t> bits, Pixel
     return result;
 }
 
-}  // namespace
 
-DibResult DecodeDib(std::span<const uint8_t> bmi, std::span<const uint8_t> bits, DibColorUsage usage,
-                    const DibPalette* palette, DecodedImage& out, uint64_t maxPixels) {
-    out = DecodedImage{};
-    DibInfo info;
-    DibResult result = ReadDibHeader(bmi, usage, info, maxPixels);
-    if (result != DibResult::Ok) return result;
-
+DibResult DecodeWithInfo(const DibInfo& info, std::span<const uint8_t> bmi, std::span<const uint8_t> bits,
+                         DibColorUsage usage, const DibPalette* palette, DecodedImage& out, uint64_t maxPixels) {
+    DibResult result = DibResult::Ok;
     switch (static_cast<DibCompression>(info.compression)) {
         case DibCompression::Jpeg:
             return DecodeEmbeddedJpeg(CompressedData(info, bits), maxPixels, out);
@@ -203,15 +198,12 @@ DibResult DecodeDib(std::span<const uint8_t> bmi, std::span<const uint8_t> bits,
             break;
     }
 
+    // Uncompressed bits too short for the rows are refused before the image is allocated.
+    if (!IsRle(info) && bits.size() < info.UncompressedBitsNeeded()) return DibResult::TruncatedBits;
     if (!info.Indexed()) {
-        // Uncompressed direct colours: reject short bits before allocating the image.
-        if (bits.size() < info.UncompressedBitsNeeded()) return DibResult::TruncatedBits;
         PixelSink sink(info, out);
         result = DecodeDirect(info, bits, sink);
     } else {
-        if (!IsRle(info)) {
-            if (bits.size() < info.UncompressedBitsNeeded()) return DibResult::TruncatedBits;
-        }
         const DibColorLut lut = BuildColorLut(info, bmi, usage, palette);
         PixelSink sink(info, out);
         bool complete = true;
@@ -221,6 +213,33 @@ DibResult DecodeDib(std::span<const uint8_t> bmi, std::span<const uint8_t> bits,
     }
     if (result != DibResult::Ok) out = DecodedImage{};
     return result;
+}
+
+}  // namespace
+
+DibResult DecodeDib(std::span<const uint8_t> bmi, std::span<const uint8_t> bits, DibColorUsage usage,
+                    const DibPalette* palette, DecodedImage& out, uint64_t maxPixels) {
+    out = DecodedImage{};
+    DibInfo info;
+    const DibResult result = ReadDibHeader(bmi, usage, info, maxPixels);
+    if (result != DibResult::Ok) return result;
+    return DecodeWithInfo(info, bmi, bits, usage, palette, out, maxPixels);
+}
+
+DibResult DecodeDibBand(std::span<const uint8_t> bmi, std::span<const uint8_t> bits, uint32_t startScan,
+                        uint32_t scanCount, DibColorUsage usage, const DibPalette* palette, DecodedImage& out,
+                        uint64_t maxPixels) {
+    out = DecodedImage{};
+    DibInfo info;
+    const DibResult result = ReadDibHeader(bmi, usage, info, maxPixels);
+    if (result != DibResult::Ok) return result;
+    const auto compression = static_cast<DibCompression>(info.compression);
+    const bool banded = !IsRle(info) && compression != DibCompression::Jpeg && compression != DibCompression::Png;
+    if (banded) {
+        if (startScan >= info.height || scanCount == 0) return DibResult::BadDimensions;
+        info.height = std::min(scanCount, info.height - startScan);
+    }
+    return DecodeWithInfo(info, bmi, bits, usage, palette, out, maxPixels);
 }
 
 DibResult DecodePackedDib(std::span<const uint8_t> dib, DibColorUsage usage, const DibPalette* palette,

@@ -36,6 +36,15 @@ constexpr uint64_t kDefaultMaxDibPixels = uint64_t(256) << 20;
 DibResult DecodeDib(std::span<const uint8_t> bmi, std::span<const uint8_t> bits, DibColorUsage usage,
                     const DibPalette* palette, DecodedImage& out, uint64_t maxPixels = kDefaultMaxDibPixels);
 
+// The bitmap of an EMR_SETDIBITSTODEVICE record, whose bits hold only `scanCount` scan
+// lines starting at `startScan` (counted in stored order, from the bottom of a bottom-up
+// bitmap): decodes those lines as an image of the header's width and at most scanCount
+// rows. Run-length and embedded bitmaps are decoded whole. A band outside the bitmap
+// gives BadDimensions.
+DibResult DecodeDibBand(std::span<const uint8_t> bmi, std::span<const uint8_t> bits, uint32_t startScan,
+                        uint32_t scanCount, DibColorUsage usage, const DibPalette* palette, DecodedImage& out,
+                        uint64_t maxPixels = kDefaultMaxDibPixels);
+
 // A packed DIB ([MS-WMF] 2.2.2.9 DeviceIndependentBitmap): header, masks and colour table,
 // then the bits, as a WMF record or a clipboard picture holds it. When the declared colour
 // table runs past the data, an uncompressed bitmap is read with its rows taken from the

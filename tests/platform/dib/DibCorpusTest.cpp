@@ -128,8 +128,14 @@ std::vector<FoundDib> EmfBitmaps(const std::vector<uint8_t>& file) {
             const uint32_t usage = f.PeekU32(usageAt);
             if (cbBmi != 0) {
                 DecodedImage img;
-                const DibResult res = DecodeDibInRecord(record, offBmi, cbBmi, offBits, cbBits,
-                                                        static_cast<DibColorUsage>(usage), nullptr, img);
+                DibResult res = DecodeDibInRecord(record, offBmi, cbBmi, offBits, cbBits,
+                                                  static_cast<DibColorUsage>(usage), nullptr, img);
+                if (type == 80 && r.Contains(pos + offBmi, cbBmi) && r.Contains(pos + offBits, cbBits)) {
+                    // EMR_SETDIBITSTODEVICE: the bits hold cScans lines from iStartScan.
+                    res = DecodeDibBand(record.subspan(offBmi, cbBmi), record.subspan(offBits, cbBits),
+                                        f.PeekU32(68), f.PeekU32(72), static_cast<DibColorUsage>(usage), nullptr,
+                                        img);
+                }
                 found.push_back({"record type " + std::to_string(type) + " at " + std::to_string(pos), res,
                                  img.width, img.height});
             }

@@ -223,6 +223,24 @@ TEST(DibDecoder, LastRowMayLackItsPadding) {
     EXPECT_TRUE(img.rgb.empty());
 }
 
+TEST(DibDecoder, BandOfScanLines) {
+    // A 4-row bitmap whose bits hold only stored rows 1 and 2.
+    const auto bmi = Header({.width = 1, .height = 4, .bitCount = 24});
+    const auto bits = Rows({{0, 0, 0xFF}, {0, 0xFF, 0}});
+    DecodedImage img;
+    ASSERT_EQ(DecodeDibBand(bmi, bits, 1, 2, DibColorUsage::RgbColors, nullptr, img), DibResult::Ok);
+    EXPECT_EQ(img.height, 2u);
+    EXPECT_EQ(Pixels(img), (std::vector<uint32_t>{0x00FF00, 0xFF0000}));
+    // The whole bitmap needs four rows; a band past the bitmap is no band.
+    EXPECT_EQ(DecodeDib(bmi, bits, DibColorUsage::RgbColors, nullptr, img), DibResult::TruncatedBits);
+    EXPECT_EQ(DecodeDibBand(bmi, bits, 4, 1, DibColorUsage::RgbColors, nullptr, img), DibResult::BadDimensions);
+    EXPECT_EQ(DecodeDibBand(bmi, bits, 0, 0, DibColorUsage::RgbColors, nullptr, img), DibResult::BadDimensions);
+    // A count past the top is cut to the rows the bitmap has; those must be present.
+    ASSERT_EQ(DecodeDibBand(bmi, bits, 2, 100, DibColorUsage::RgbColors, nullptr, img), DibResult::Ok);
+    EXPECT_EQ(img.height, 2u);
+    EXPECT_EQ(DecodeDibBand(bmi, bits, 0, 3, DibColorUsage::RgbColors, nullptr, img), DibResult::TruncatedBits);
+}
+
 TEST(DibDecoder, IndicesOfAMaskBitmap) {
     // A 1-bit mask whose colour table is inverted still gives the raw bit values.
     const auto bmi = WithColors({.width = 3, .height = 2, .bitCount = 1}, {0xFFFFFF, 0x000000});

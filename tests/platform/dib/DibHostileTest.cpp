@@ -164,6 +164,15 @@ void DecodeEverywhere(const std::vector<uint8_t>& dib, const DibPalette& palette
             ASSERT_EQ(img.rgb.size(), size_t(img.width) * img.height * 3);
         }
     }
+    {
+        DecodedImage img;
+        const std::span<const uint8_t> all(dib);
+        const size_t split = std::min<size_t>(dib.size(), 40);
+        if (DecodeDibBand(all.first(split), all.subspan(split), 1, 2, DibColorUsage::RgbColors, nullptr, img, kCap) ==
+            DibResult::Ok) {
+            ASSERT_EQ(img.rgb.size(), size_t(img.width) * img.height * 3);
+        }
+    }
     DibIndexImage idx;
     if (DecodeDibIndices(dib, std::span<const uint8_t>(dib).subspan(std::min<size_t>(dib.size(), 40)), idx, kCap) ==
         DibResult::Ok) {
