@@ -11,6 +11,8 @@
 
 #include "pdf/AnsiText.h"
 #include "pdf/PdfErrorText.h"
+#include "pdf/images/PdfImageStore.h"
+#include "platform/dib/DibTypes.h"
 
 namespace slidemill {
 namespace {
@@ -44,7 +46,9 @@ Rgb ToRgb(COLORREF c) {
 }  // namespace
 
 CPdfPageWriter::CPdfPageWriter(std::string outputPath)
-    : outputPath_(std::move(outputPath)), painter_(std::make_unique<PoDoFo::PdfPainter>()) {}
+    : outputPath_(std::move(outputPath)),
+      painter_(std::make_unique<PoDoFo::PdfPainter>()),
+      images_(std::make_unique<CPdfImageStore>()) {}
 
 CPdfPageWriter::~CPdfPageWriter() {
     // The destructor must not throw, whatever state a failed run left behind. A page still
@@ -78,6 +82,7 @@ void CPdfPageWriter::CreateDocument() {
             // the old document is dropped anyway
         }
     }
+    images_->Clear();
     document_.reset();
     device_.reset();
     file_.reset();
@@ -204,6 +209,8 @@ void CPdfPageWriter::EndPage() {
     errno = 0;
     try {
         painter_->FinishPage();
+        // The page's content stream is finished: the images it announced can go to the file.
+        images_->WritePending();
     } catch (PoDoFo::PdfError& error) {
         AddPdfErrorContext(error, "cannot write a page of \"" + outputPath_ + "\"");
         throw;
@@ -244,6 +251,7 @@ void CPdfPageWriter::Close() {
     closed_ = true;  // a failed Close cannot be retried: the file is in an unknown state
     errno = 0;
     try {
+        images_->WritePending();  // nothing is pending after EndPage; kept for safety
         document_->Close();
     } catch (PoDoFo::PdfError& error) {
         AddPdfErrorContext(error, "cannot complete the PDF file \"" + outputPath_ + "\"");
@@ -358,5 +366,22 @@ void CPdfPageWriter::AddUriLink(float /*x*/, float /*y*/, float /*w*/, float /*h
 
 void CPdfPageWriter::AddTextRun(const std::string& /*text*/, double /*x*/, double /*y*/, double /*w*/, double /*h*/,
                                 int /*side*/) {}
+
+void CPdfPageWriter::DrawImage(double x, double y, double w, double h, const DecodedImage& image,
+                               const ImageMask& mask) {
+    if (!pageOpen_ || !document_) return;
+    const double bottom = geometry_.pageHeight - y - h;
+    // An empty or unwritable rectangle shows nothing; a singular matrix would only upset readers.
+    if (!Finite(x, bottom, w, h) || w == 0.0 || h == 0.0) return;
+    try {
+        images_->Place(*document_, *painter_, x, bottom, w, h, image, mask);
+    } catch (PoDoFo::PdfError&) {
+        // a failed image placement is skipped; the page goes on
+    } catch (std::exception&) {
+        // out of memory or a compression failure: the same
+    }
+}
+
+size_t CPdfPageWriter::DistinctImageCount() const { return images_->DistinctImages(); }
 
 }  // namespace slidemill

@@ -20,6 +20,8 @@ class PdfPainter;
 
 namespace slidemill {
 
+class CPdfImageStore;
+
 class CPdfPageWriter : public IPageWriter {
 public:
     explicit CPdfPageWriter(std::string outputPath);
@@ -88,6 +90,12 @@ public:
     bool FindLinkTarget(const std::string& text, std::string& target) override;
     void AddUriLink(float x, float y, float w, float h, const std::string& target) override;
     void AddTextRun(const std::string& text, double x, double y, double w, double h, int side) override;
+    // Each distinct image is written once per document; its samples go to the file when
+    // the page ends (see pdf/images/PdfImageStore.h). A failed placement is skipped.
+    void DrawImage(double x, double y, double w, double h, const DecodedImage& image, const ImageMask& mask) override;
+
+    // Image objects written or announced so far in this document.
+    size_t DistinctImageCount() const;
 
 private:
     std::string outputPath_;     // where the document is created
@@ -106,6 +114,7 @@ private:
     std::unique_ptr<PoDoFo::PdfPainter> painter_;
     bool pageOpen_ = false;
     bool closed_ = false;
+    std::unique_ptr<CPdfImageStore> images_;  // of the current document
 
     PageGeometry geometry_;
     double pictureExtentX_ = 0.0;  // 0.01 mm; 0 until the job sets it
