@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "pdf/fonts/FontSelection.h"
 #include "pdf/fonts/TextRunPlacement.h"
 #include "tests/support/RecordingPageWriter.h"
 
@@ -77,6 +78,28 @@ TEST_F(TextRunPlacementTest, EmptyAndMissingInput) {
     EXPECT_TRUE(writer_.calls.empty());
     Place(0, 0, u"ab", {});  // no advances: the measured widths
     EXPECT_EQ(writer_.calls.back(), "DrawChar 98 10 0 20");
+}
+
+TEST(FontSelection, WeightItalicAndTheArialFallback) {
+    slidemill::testing::RecordingPageWriter writer;
+    writer.setFontResult = 1;
+    SelectWriterFont(writer, "Tahoma", 500, 0);
+    SelectWriterFont(writer, "Tahoma", 501, 1);
+    writer.setFontResult = 0;
+    SelectWriterFont(writer, "Nope", 700, 0);
+    const std::vector<std::string> expected = {"SetFont Tahoma 0 0", "SetFont Tahoma 1 1", "SetFont Nope 1 0",
+                                               "SetFont Arial 1 0"};
+    EXPECT_EQ(writer.calls, expected);
+}
+
+TEST(FontSelection, FaceNames) {
+    const char16_t song[32] = u"\u5b8b\u4f53";
+    EXPECT_EQ(FaceNameForWriter(song, 32), "\xCB\xCE\xCC\xE5");
+    const char16_t arial[5] = {u'A', u'r', u'i', u'a', u'l'};  // no terminator within the field
+    EXPECT_EQ(FaceNameForWriter(arial, 5), "Arial");
+    const char16_t other[32] = u"Caf\u00e9 \u4e2d";
+    EXPECT_EQ(FaceNameForWriter(other, 32), "Caf\xE9 ?");
+    EXPECT_EQ(FaceNameForWriter(nullptr, 32), "");
 }
 
 }  // namespace
