@@ -146,14 +146,14 @@ DibResult DecodeDirect(const DibInfo& info, std::span<const uint8_t> bits, Pixel
         uint8_t alphaSeen = 0;
         switch (info.bitCount) {
             case 24:
-                for (uint32_t x = 0; x < info.width; ++x) {
+                for (size_t x = 0; x < info.width; ++x) {
                     dst[x * 3 + 0] = bytes[x * 3 + 2];
                     dst[x * 3 + 1] = bytes[x * 3 + 1];
                     dst[x * 3 + 2] = bytes[x * 3 + 0];
                 }
                 break;
             case 16:
-                for (uint32_t x = 0; x < info.width; ++x) {
+                for (size_t x = 0; x < info.width; ++x) {
                     const uint32_t px = bytes[x * 2] | uint32_t(bytes[x * 2 + 1]) << 8;
                     dst[x * 3 + 0] = r(px);
                     dst[x * 3 + 1] = g(px);
@@ -165,8 +165,8 @@ DibResult DecodeDirect(const DibInfo& info, std::span<const uint8_t> bits, Pixel
                 }
                 break;
             default:  // 32
-                for (uint32_t x = 0; x < info.width; ++x) {
-                    const size_t i = size_t(x) * 4;
+                for (size_t x = 0; x < info.width; ++x) {
+                    const size_t i = x * 4;
                     const uint32_t px = bytes[i] | uint32_t(bytes[i + 1]) << 8 | uint32_t(bytes[i + 2]) << 16 |
                                         uint32_t(bytes[i + 3]) << 24;
                     dst[x * 3 + 0] = r(px);
@@ -184,7 +184,6 @@ DibResult DecodeDirect(const DibInfo& info, std::span<const uint8_t> bits, Pixel
     sink.FinishAlpha();
     return result;
 }
-
 
 DibResult DecodeWithInfo(const DibInfo& info, std::span<const uint8_t> bmi, std::span<const uint8_t> bits,
                          DibColorUsage usage, const DibPalette* palette, DecodedImage& out, uint64_t maxPixels) {

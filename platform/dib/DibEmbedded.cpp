@@ -1,5 +1,6 @@
 #include "platform/dib/DibEmbedded.h"
 
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -121,7 +122,8 @@ DibResult DecodeEmbeddedPng(std::span<const uint8_t> data, uint64_t maxPixels, D
         png_image_free(&image);
         return DibResult::BadEmbeddedImage;
     }
-    if (image.width == 0 || image.height == 0 || uint64_t(image.width) * image.height > maxPixels) {
+    if (image.width == 0 || image.height == 0 || uint64_t(image.width) * image.height > maxPixels ||
+        uint64_t(image.width) * 4 > uint64_t(INT32_MAX)) {
         const bool empty = image.width == 0 || image.height == 0;
         png_image_free(&image);
         return empty ? DibResult::BadEmbeddedImage : DibResult::TooLarge;

@@ -83,17 +83,23 @@ DibResult ReadDibHeader(std::span<const uint8_t> bmi, DibColorUsage usage, DibIn
     if (info.compression > static_cast<uint32_t>(DibCompression::AlphaBitfields)) {
         return DibResult::UnsupportedCompression;
     }
+    // In the 64-byte OS/2 2.x header, 3 and 4 mean Huffman 1D and RLE24, not bit fields
+    // and JPEG, and there are no masks.
+    if (size == 64 && (compression == DibCompression::Bitfields || compression == DibCompression::Jpeg ||
+                       compression == DibCompression::AlphaBitfields)) {
+        return DibResult::UnsupportedCompression;
+    }
     if (!BitCountAllowed(info.bitCount, info.compression)) return DibResult::BadBitCount;
     // Whatever the caller allows, 2^32 pixels is the ceiling: it keeps every size computed
     // from the header (rows, strides, table offsets) far from 64-bit overflow.
     constexpr uint64_t kCeiling = uint64_t(1) << 32;
     if (uint64_t(info.width) * info.height > std::min(maxPixels, kCeiling)) return DibResult::TooLarge;
 
-    // Masks that follow a plain 40-byte (or OS/2 64-byte) header; the longer headers
-    // carry them inside and are not followed by another copy.
+    // Masks that follow a plain 40-byte header; the longer headers carry them inside and
+    // are not followed by another copy.
     size_t tableOffset = size;
     const bool bitfields = compression == DibCompression::Bitfields || compression == DibCompression::AlphaBitfields;
-    if (bitfields && (size < 52 || size == 64)) {
+    if (bitfields && size < 52) {
         const size_t maskCount = compression == DibCompression::AlphaBitfields ? 4 : 3;
         ByteReader masks = r.Sub(size, maskCount * 4);
         info.redMask = masks.U32();

@@ -60,6 +60,8 @@ std::vector<BadCase> Cases() {
          DibResult::BadBitCount},
         {"CMYK compression", Header({.width = 1, .height = 1, .bitCount = 32, .compression = 11}), someBits,
          DibResult::UnsupportedCompression},
+        {"OS/2 Huffman", Header({.size = 64, .width = 8, .height = 1, .bitCount = 1, .compression = 3}), someBits,
+         DibResult::UnsupportedCompression},
         {"compression 0xFFFFFFFF", Header({.width = 1, .height = 1, .bitCount = 32, .compression = 0xFFFFFFFF}),
          someBits, DibResult::UnsupportedCompression},
         {"header size 0", Header({.size = 0, .width = 1, .height = 1}), someBits, DibResult::BadHeaderSize},
