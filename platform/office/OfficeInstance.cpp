@@ -1,5 +1,6 @@
 #include "platform/office/OfficeInstance.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <optional>
 #include <random>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -59,7 +61,7 @@ void UnregisterGroup(pid_t group) {
 constexpr const char* kWatchdogScript =
     "trap '' INT HUP TERM QUIT PIPE TSTP\n"
     "IFS= read -r line\n"
-    "if [ \"$line\" != done ]; then kill -KILL -- \"-$1\" 2>/dev/null; sleep 1; kill -KILL -- \"-$1\" 2>/dev/null; fi\n"
+    "if [ \"$line\" != done ]; then kill -s KILL -- \"-$1\" 2>/dev/null; sleep 1; kill -s KILL -- \"-$1\" 2>/dev/null; fi\n"
     "rm -rf -- \"$2\"\n";
 
 std::string PercentEncodePath(const std::string& path) {
@@ -153,6 +155,32 @@ bool WaitForChild(pid_t pid, milliseconds limit) {
         if (Clock::now() >= until) return false;
         std::this_thread::sleep_for(milliseconds(10));
     }
+}
+
+// The processes of a group that still run, by /proc. Zombies do not count: they run no
+// code, and who reaps them (init, or a container's first process) is not ours to wait for.
+std::vector<pid_t> LiveGroupMembers(pid_t group) {
+    std::vector<pid_t> members;
+    if (kill(-group, 0) != 0) return members;
+    DIR* proc = opendir("/proc");
+    if (!proc) return {group};
+    while (dirent* e = readdir(proc)) {
+        char* end = nullptr;
+        const long pid = std::strtol(e->d_name, &end, 10);
+        if (pid <= 0 || *end) continue;
+        std::ifstream stat(std::string("/proc/") + e->d_name + "/stat");
+        std::string text;
+        if (!std::getline(stat, text)) continue;
+        const size_t close = text.rfind(')');
+        if (close == std::string::npos || close + 2 >= text.size()) continue;
+        std::istringstream rest(text.substr(close + 2));
+        char state = 0;
+        long ppid = 0, pgrp = 0;
+        rest >> state >> ppid >> pgrp;
+        if (pgrp == group && state != 'Z' && state != 'X') members.push_back(pid_t(pid));
+    }
+    closedir(proc);
+    return members;
 }
 
 }  // namespace
@@ -430,6 +458,15 @@ void OfficeInstance::KillGroupAndReap() {
     if (groupKilled_) return;
     groupKilled_ = true;
     if (sofficePid_ > 0) {
+        // soffice.bin runs as the launcher's child. Killed first, it is reaped by the
+        // launcher, which then ends by itself; killed together with the launcher it
+        // would be left to init to reap.
+        if (!sofficeReaped_) {
+            for (pid_t p : LiveGroupMembers(sofficePid_)) {
+                if (p != sofficePid_ && p != bridgePid_) kill(p, SIGKILL);
+            }
+            if (WaitForChild(sofficePid_, milliseconds(1000))) sofficeReaped_ = true;
+        }
         kill(-sofficePid_, SIGKILL);
         if (!sofficeReaped_ && WaitForChild(sofficePid_, milliseconds(5000))) sofficeReaped_ = true;
     }
@@ -439,10 +476,10 @@ void OfficeInstance::KillGroupAndReap() {
         bridgePid_ = -1;
     }
     if (sofficePid_ > 0) {
-        // soffice.bin is the launcher's child: wait until the whole group has gone, so
-        // nothing writes into the profile while it is removed.
+        // Nothing of the group may still write into the profile while it is removed.
         const auto until = Clock::now() + milliseconds(5000);
-        while (kill(-sofficePid_, 0) == 0 && Clock::now() < until) std::this_thread::sleep_for(milliseconds(10));
+        while (!LiveGroupMembers(sofficePid_).empty() && Clock::now() < until)
+            std::this_thread::sleep_for(milliseconds(10));
         UnregisterGroup(sofficePid_);
     }
 }

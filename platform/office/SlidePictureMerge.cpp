@@ -63,8 +63,9 @@ std::optional<PreparedPiece> PreparePiece(const ExportPiece& piece, int32_t page
     int64_t shiftX = 0;
     int64_t shiftY = 0;
     if (piece.collection) {
-        shiftX = ToUnits(int64_t(kCollectionExportMargin) - piece.originX, unitsPerInch);
-        shiftY = ToUnits(int64_t(kCollectionExportMargin) - piece.originY, unitsPerInch);
+        // A collection's logical point u lies at page position u + origin + margin.
+        shiftX = -ToUnits(int64_t(kCollectionExportMargin) + piece.originX, unitsPerInch);
+        shiftY = -ToUnits(int64_t(kCollectionExportMargin) + piece.originY, unitsPerInch);
     }
     out.windowOrgX = ClampI16(shiftX);
     out.windowOrgY = ClampI16(shiftY);
@@ -159,6 +160,12 @@ MetafilePicture MergeSlidePieces(const std::vector<ExportPiece>& pieces, int32_t
     picture.xExt = pageWidth;
     picture.yExt = pageHeight;
     picture.wmf = recorder.Finish();
+    // What the clipboard holds is a memory metafile ([MS-WMF] 2.1.1.18 MetafileType);
+    // some readers refuse a disk metafile there.
+    if (picture.wmf.size() >= 2) {
+        picture.wmf[0] = 0x01;
+        picture.wmf[1] = 0x00;
+    }
     return picture;
 }
 

@@ -8,9 +8,10 @@
 // they make the picture the clipboard receives.
 //
 // Shape-collection exports are not placed like the page export: their logical origin is
-// the collection's bounding box, which starts a fixed margin above and to the left of
-// the shapes. ExportPiece carries where that box lies on the page so the window origin
-// can be corrected.
+// the top-left corner of the shapes' bounds, moved a fixed margin further in, so a
+// shape is drawn `margin` units up and left of where the page export draws it.
+// ExportPiece carries where those bounds start on the page, so the window origin can
+// be corrected.
 
 #include <cstdint>
 #include <optional>
@@ -22,8 +23,8 @@
 
 namespace slidemill {
 
-// The margin (in 0.01 mm) by which a shape-collection export's bounding box starts
-// before its top-left shape.
+// How far (in 0.01 mm) inside the shapes' bounds a shape-collection export puts its
+// logical origin (measured on LibreOffice 7.4).
 constexpr int32_t kCollectionExportMargin = 13;
 
 struct ExportPiece {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -88,7 +89,7 @@ std::string Corpus(const std::string& relative) {
     return fs::exists(p) ? p.string() : std::string();
 }
 
-// Members of a process group (by /proc), zombies included.
+// Running members of a process group (by /proc); zombies are left to whoever reaps them.
 std::vector<pid_t> GroupMembers(pid_t group) {
     std::vector<pid_t> members;
     DIR* proc = opendir("/proc");
@@ -106,7 +107,7 @@ std::vector<pid_t> GroupMembers(pid_t group) {
         std::string state;
         long ppid = 0, pgrp = 0;
         rest >> state >> ppid >> pgrp;
-        if (pgrp == group) members.push_back(pid_t(pid));
+        if (pgrp == group && state != "Z" && state != "X") members.push_back(pid_t(pid));
     }
     closedir(proc);
     return members;
@@ -432,6 +433,50 @@ TEST_F(OfficeLifecycle, AKilledSofficeIsAnErrorNotAHang) {
     app.reset();
     EXPECT_TRUE(GroupGone(run.group));
     EXPECT_FALSE(fs::exists(run.folder));
+}
+
+TEST_F(OfficeLifecycle, AProgramThatDiesLeavesNoOfficeBehind) {
+    // The child starts an application and is killed outright: no destructor runs, so
+    // only the watchdog can clean up.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(fds[0]);
+        Clipboard clipboard;
+        OfficePresentationAppFactory factory(clipboard);
+        auto app = factory.Create();
+        std::string report = "0 -";
+        if (app) {
+            RunTrace run = TraceOf(*app);
+            report = std::to_string(run.group) + " " + run.folder;
+        }
+        report += "\n";
+        if (write(fds[1], report.data(), report.size()) < 0) _exit(2);
+        raise(SIGKILL);
+        _exit(1);
+    }
+    close(fds[1]);
+    std::string report;
+    char buf[512];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) report.append(buf, size_t(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    std::istringstream in(report);
+    pid_t group = 0;
+    std::string folder;
+    in >> group >> folder;
+    ASSERT_GT(group, 0) << "the child could not start the application";
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_TRUE(GroupGone(group));
+    bool removed = false;
+    for (int i = 0; i < 500 && !removed; ++i) {
+        removed = !fs::exists(folder);
+        if (!removed) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(removed) << folder;
 }
 
 TEST_F(OfficeLifecycle, MissingSofficeOrBridgeGivesNoApplication) {

@@ -86,13 +86,13 @@ TEST(SlidePictureMerge, PiecesLandOnThePageWithoutTheirEmbeddedCopies) {
     EXPECT_EQ(walk.CountOf(wmf::kRectangle), 1u);
     EXPECT_EQ(walk.CountOf(wmf::kPolyline), 1u);
 
-    // Every window extent is the page; the collection's origin moves by the margin and
-    // by how far its shapes reach beyond the page's top-left corner.
+    // Every window extent is the page; the collection's origin moves back by the
+    // margin and by how far its shapes reach beyond the page's top-left corner.
     WindowRecords win = WindowsOf(walk);
     for (auto ext : win.exts) EXPECT_EQ(ext, std::make_pair(int16_t(kW), int16_t(kH)));
     ASSERT_FALSE(win.orgs.empty());
     EXPECT_EQ(win.orgs.front(), std::make_pair(int16_t(0), int16_t(0)));
-    EXPECT_EQ(win.orgs.back(), std::make_pair(int16_t(13 + 500), int16_t(13)));
+    EXPECT_EQ(win.orgs.back(), std::make_pair(int16_t(500 - 13), int16_t(-13)));
 }
 
 TEST(SlidePictureMerge, CoarserUnitsForWideSlidesKeepTheExtentInRange) {
