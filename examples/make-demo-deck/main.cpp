@@ -36,6 +36,7 @@ constexpr uint32_t kLink = Rgb(0x10, 0x50, 0xC0);
 class Slide {
 public:
     Slide() {
+        rec_.SetMapMode(8);  // anisotropic: the window below maps onto whatever viewport plays it
         rec_.SetWindowOrg(0, 0);
         rec_.SetWindowExt(kWidth, kHeight);
         rec_.SetBkMode(1);       // transparent text background
@@ -145,7 +146,8 @@ int Make(const std::string& folderArg) {
 
     Slide two;
     two.Title("Links");
-    two.Text(1000, 5000, "Write to hello@example.org", 600, kInk);
+    two.Text(1000, 5000, "Write to", 600, kInk);
+    two.Text(3400, 5000, "hello@example.org", 600, kLink);
     two.Text(1000, 7000, "Go to the summary", 600, kLink);
     two.Polygon({{15000, 13500}, {19500, 5500}, {24000, 13500}}, kGreen);
     two.Line({{1000, 15500}, {6000, 12500}, {11000, 15500}, {16000, 12500}}, kRed, 120);
@@ -160,7 +162,7 @@ int Make(const std::string& folderArg) {
     three.Fill(17000, 4000, 23000, 10000, kSky);
     three.Polygon({{2000, 17500}, {6000, 11500}, {10000, 17500}}, kOrange);
     three.Line({{12000, 12000}, {23000, 17500}}, kNavy, 200);
-    three.Text(12000, 12000, "The picture is a link", 500, kInk);
+    three.Text(13500, 12000, "The picture is a link", 500, kInk);
     if (!save(three, "slide3.wmf", false, {Link("https://www.example.org/shapes", "", "", true)})) return 1;
 
     Slide four;

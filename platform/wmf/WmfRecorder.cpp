@@ -24,7 +24,9 @@ bool CreatesObject(uint16_t function) {
 
 namespace {
 
-constexpr uint16_t kDiskMetafile = 2;
+// Type 1 (MEMORYMETAFILE) even for files: it is what metafiles on disk carry in practice,
+// and some readers refuse type 2.
+constexpr uint16_t kMetafileType = 1;
 constexpr uint16_t kHeaderWords = 9;
 constexpr uint16_t kVersion = 0x0300;
 constexpr size_t kSizeOffset = 6;
@@ -57,7 +59,7 @@ std::span<const size_t> ObjectParams(uint16_t function) {
 }  // namespace
 
 WmfRecorder::WmfRecorder() {
-    out_.U16(kDiskMetafile);
+    out_.U16(kMetafileType);
     out_.U16(kHeaderWords);
     out_.U16(kVersion);
     out_.U32(0);  // size in words, patched by Finish

@@ -20,7 +20,7 @@ std::vector<Rec> ReadRecords(const std::string& path) {
     std::vector<Rec> out;
     if (!bytes) return out;
     ByteReader r(*bytes);
-    EXPECT_EQ(r.U16(), 2);  // disk metafile
+    EXPECT_EQ(r.U16(), 1);  // metafile type
     EXPECT_EQ(r.U16(), 9);
     r.Seek(18);
     while (r.Has(6)) {

@@ -47,7 +47,7 @@ TEST(WmfRecorder, HeaderMatchesWhatWasRecorded) {
     rec.Polygon(pts);
     const auto bytes = rec.Finish();
     const Parsed p = Parse(bytes);
-    EXPECT_EQ(p.type, 2);
+    EXPECT_EQ(p.type, 1);
     EXPECT_EQ(p.headerWords, 9);
     EXPECT_EQ(p.sizeWords * 2, bytes.size());
     EXPECT_EQ(p.maxRecord, 3u + 1 + 6);  // the polygon
