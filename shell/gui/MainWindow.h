@@ -91,6 +91,8 @@ public:
     ConversionOptions& Options() { return options_; }
     const ConversionResult& LastResult() const { return lastResult_; }
     bool IsConverting() const { return converting_; }
+    // The progress record the job of a run shares with the progress window.
+    ProgressMessage& Progress() { return progress_; }
     cWaitDialog& WaitDialog() const { return *waitDialog_; }
     MenuButton* HelpButton() const { return helpButton_; }
 
