@@ -290,12 +290,13 @@ bool OfficeInstance::Launch(std::string* whyNot) {
         RegisterGroup(sofficePid_);
     }
 
-    // The watchdog, in a session of its own; it holds the read end of a pipe whose write
-    // end only this process has.
+    // The watchdog, in a session of its own; it reads from a socket whose other end
+    // only this process has (a socket, so that telling a watchdog that has gone "done"
+    // cannot raise SIGPIPE here).
     {
         int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0) {
-            *whyNot = ErrnoText("cannot create a pipe", errno);
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+            *whyNot = ErrnoText("cannot create a socket pair", errno);
             return false;
         }
         Spawn spawn;
@@ -494,7 +495,7 @@ void OfficeInstance::RemoveFolder() {
 void OfficeInstance::ReleaseWatchdog() {
     if (watchdog_ >= 0) {
         static const char done[] = "done\n";
-        ssize_t ignored = write(watchdog_, done, sizeof done - 1);
+        ssize_t ignored = send(watchdog_, done, sizeof done - 1, MSG_NOSIGNAL);
         (void)ignored;
         close(watchdog_);
         watchdog_ = -1;

@@ -8,7 +8,7 @@
 // most the given time, for the answer line. The instance is gone when the object is: the
 // destructor kills the group and removes the folder. A small watchdog shell started with
 // the instance does the same if this process dies without running destructors (a crash,
-// Ctrl-C, SIGKILL): it waits for the end of a pipe only this process holds open.
+// Ctrl-C, SIGKILL): it waits for the end of a socket only this process holds open.
 
 #include <sys/types.h>
 
@@ -76,7 +76,7 @@ private:
     pid_t bridgePid_ = -1;
     pid_t watchdogPid_ = -1;
     int channel_ = -1;   // our end of the socket pair whose other end is the bridge's stdin/stdout
-    int watchdog_ = -1;  // write end of the watchdog's pipe
+    int watchdog_ = -1;  // our end of the watchdog's socket
     bool running_ = false;
     bool sofficeReaped_ = false;
     bool groupKilled_ = false;  // the group's id is never signalled again once it may be reused

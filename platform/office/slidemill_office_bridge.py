@@ -24,7 +24,7 @@ import time
 
 # The answers go to the real stdout; anything else that prints (UNO warnings,
 # stray prints) must not corrupt the protocol.
-_protocol_out = os.fdopen(os.dup(sys.stdout.fileno()), "w", encoding="utf-8", newline="\n")
+_protocol_out = os.fdopen(os.dup(sys.stdout.fileno()), "w", encoding="utf-8", errors="replace", newline="\n")
 sys.stdout = sys.stderr
 
 try:
@@ -392,7 +392,8 @@ class Bridge:
             for i in range(page.getCount()):
                 shape = page.getByIndex(i)
                 if shape.getShapeType() == "com.sun.star.presentation.TitleTextShape":
-                    text = shape.getString().strip()
+                    # One line, as the title reads on the slide.
+                    text = " ".join(shape.getString().split())
                     if text:
                         return text
         except Exception:
@@ -569,7 +570,9 @@ def _describe(e):
 
 
 def answer(obj):
-    _protocol_out.write(json.dumps(obj) + "\n")
+    # Not ASCII-escaped: a lone surrogate from a damaged text then becomes "?" instead
+    # of an escape that a strict JSON reader refuses.
+    _protocol_out.write(json.dumps(obj, ensure_ascii=False) + "\n")
     _protocol_out.flush()
 
 

@@ -435,6 +435,32 @@ TEST_F(OfficeLifecycle, AKilledSofficeIsAnErrorNotAHang) {
     EXPECT_FALSE(fs::exists(run.folder));
 }
 
+TEST_F(OfficeLifecycle, AHungSofficeTimesOut) {
+    OfficeLaunchOptions options;
+    options.callTimeout = std::chrono::milliseconds(1500);
+    OfficePresentationAppFactory factory(clipboard_, options);
+    auto app = factory.Create();
+    ASSERT_NE(app, nullptr) << factory.LastError();
+    RunTrace run = TraceOf(*app);
+    TempFolder files;
+    auto deck = app->GetPresentations()->Open(files.Write("h.fodp", kTinyDeck), 0, 0, 0);
+    const pid_t bridge = dynamic_cast<OfficePresentationApp&>(*app).Instance()->BridgePid();
+    for (pid_t p : GroupMembers(run.group)) {
+        if (p != bridge) kill(p, SIGSTOP);  // soffice stops answering, the bridge waits
+    }
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        deck->GetSlides()->Count();
+        ADD_FAILURE() << "a stopped soffice answered";
+    } catch (const AutomationError& e) {
+        EXPECT_NE(std::string(e.what()).find("did not answer in time"), std::string::npos) << e.what();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    // The timed-out instance was ended at once, stopped processes included.
+    EXPECT_TRUE(GroupGone(run.group));
+    EXPECT_FALSE(fs::exists(run.folder));
+}
+
 TEST_F(OfficeLifecycle, AProgramThatDiesLeavesNoOfficeBehind) {
     // The child starts an application and is killed outright: no destructor runs, so
     // only the watchdog can clean up.
