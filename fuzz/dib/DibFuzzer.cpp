@@ -2,9 +2,9 @@
 // spans split where its first byte says, and as the pixel values of a mask bitmap, under
 // each colour usage. Sizes are capped so that the fuzzer finds faults, not allocations.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <span>
 
 #include "platform/dib/DibDecoder.h"

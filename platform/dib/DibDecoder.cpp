@@ -106,7 +106,9 @@ public:
         p[2] = c.b;
     }
     void StartAlpha() { out_.alpha.assign(size_t(info_.width) * info_.height, 0); }
-    uint8_t* AlphaRow(uint32_t storedRow) { return out_.alpha.data() + size_t(OutputRow(info_, storedRow)) * info_.width; }
+    uint8_t* AlphaRow(uint32_t storedRow) {
+        return out_.alpha.data() + size_t(OutputRow(info_, storedRow)) * info_.width;
+    }
     void NoteAlpha(bool nonZero) { anyAlpha_ |= nonZero; }
     // An alpha channel that is zero everywhere carries no alpha: the image is opaque.
     void FinishAlpha() {
@@ -269,8 +271,7 @@ DibResult DecodeDibInRecord(std::span<const uint8_t> record, uint32_t offBmi, ui
     out = DecodedImage{};
     const ByteReader r(record);
     if (!r.Contains(offBmi, cbBmi) || !r.Contains(offBits, cbBits)) return DibResult::BadRecordBounds;
-    return DecodeDib(record.subspan(offBmi, cbBmi), record.subspan(offBits, cbBits), usage, palette, out,
-                     maxPixels);
+    return DecodeDib(record.subspan(offBmi, cbBmi), record.subspan(offBits, cbBits), usage, palette, out, maxPixels);
 }
 
 DibResult DecodeDibIndices(std::span<const uint8_t> bmi, std::span<const uint8_t> bits, DibIndexImage& out,

@@ -2,7 +2,7 @@
 
 #include <climits>
 #include <csetjmp>
-#include <cstdio>
+#include <cstdio>  // jpeglib.h needs FILE declared first
 #include <cstring>
 #include <memory>
 #include <vector>

@@ -20,8 +20,8 @@ struct DibInfo {
     uint32_t headerSize = 0;
     bool coreHeader = false;  // 12-byte header: 16-bit sizes, RGBTRIPLE colour table
     uint32_t width = 0;
-    uint32_t height = 0;      // always positive; see topDown
-    bool topDown = false;     // negative height in the header: first row is the top row
+    uint32_t height = 0;   // always positive; see topDown
+    bool topDown = false;  // negative height in the header: first row is the top row
     uint16_t planes = 0;
     uint16_t bitCount = 0;
     uint32_t compression = 0;  // a DibCompression value
@@ -57,7 +57,6 @@ struct DibInfo {
 // Parses the header at the start of `bmi` (which may also hold masks and the colour
 // table) and checks its fields for consistency. Nothing is allocated; the pixel count is
 // checked against `maxPixels` so that hostile sizes are refused before any decoding.
-DibResult ReadDibHeader(std::span<const uint8_t> bmi, DibColorUsage usage, DibInfo& info,
-                        uint64_t maxPixels);
+DibResult ReadDibHeader(std::span<const uint8_t> bmi, DibColorUsage usage, DibInfo& info, uint64_t maxPixels);
 
 }  // namespace slidemill

@@ -66,7 +66,8 @@ std::vector<PixelCase> Cases() {
     c.push_back(Make("4bpp", WithColors({.width = 3, .height = 2, .bitCount = 4}, {A, B, C, D}),
                  Rows({{0x01, 0x20}, {0x33, 0x10}}), DibColorUsage::RgbColors, nullptr, 3, 2,
                  {D, D, B, A, B, C}));
-    c.push_back(Make("8bpp with ColorUsed", WithColors({.width = 3, .height = 1, .bitCount = 8, .colorsUsed = 3}, {A, B, C}),
+    c.push_back(Make("8bpp with ColorUsed",
+                     WithColors({.width = 3, .height = 1, .bitCount = 8, .colorsUsed = 3}, {A, B, C}),
                  Rows({{2, 0, 1}}), DibColorUsage::RgbColors, nullptr, 3, 1, {C, A, B}));
     // The table holds two entries where eight bits could index 256: the rest is black.
     c.push_back(Make("8bpp short table", WithColors({.width = 3, .height = 1, .bitCount = 8}, {A, B}),
@@ -75,7 +76,8 @@ std::vector<PixelCase> Cases() {
     c.push_back(Make("8bpp ColorUsed past the table",
                  WithColors({.width = 2, .height = 1, .bitCount = 8, .colorsUsed = 100000}, {A, B}),
                  Rows({{1, 0}}), DibColorUsage::RgbColors, nullptr, 2, 1, {B, A}));
-    c.push_back(Make("core header 1bpp triples", WithColors({.size = 12, .width = 2, .height = 2, .bitCount = 1}, {C, D}, true),
+    c.push_back(Make("core header 1bpp triples",
+                     WithColors({.size = 12, .width = 2, .height = 2, .bitCount = 1}, {C, D}, true),
                  Rows({{0b01000000}, {0b10000000}}), DibColorUsage::RgbColors, nullptr, 2, 2, {D, C, C, D}));
     c.push_back(Make("core header 24bpp", Header({.size = 12, .width = 1, .height = 1, .bitCount = 24}),
                  Rows({{0x33, 0x22, 0x11}}), DibColorUsage::RgbColors, nullptr, 1, 1, {A}));
@@ -101,7 +103,8 @@ std::vector<PixelCase> Cases() {
                  WithMasks({.width = 1, .height = 1, .bitCount = 32, .compression = 3}, {0xFF, 0xFF00, 0xFF0000}),
                  Rows({{0x11, 0x22, 0x33, 0xFF}}), DibColorUsage::RgbColors, nullptr, 1, 1, {0x112233}));
     c.push_back(Make("16bpp alpha bitfields 4444",
-                 WithMasks({.width = 2, .height = 1, .bitCount = 16, .compression = 6}, {0x0F00, 0x00F0, 0x000F, 0xF000}),
+                 WithMasks({.width = 2, .height = 1, .bitCount = 16, .compression = 6},
+                           {0x0F00, 0x00F0, 0x000F, 0xF000}),
                  Rows({{0x00, 0xFF, 0x21, 0x03}}), DibColorUsage::RgbColors, nullptr, 2, 1, {0xFF0000, 0x332211},
                  {0xFF, 0x00}));
     c.push_back(Make("V4 header, masks inside, alpha mask",
@@ -110,7 +113,8 @@ std::vector<PixelCase> Cases() {
                  Rows({{0x33, 0x22, 0x11, 0x40}}), DibColorUsage::RgbColors, nullptr, 1, 1, {A}, {0x40}));
     c.push_back(Make("V5 header 24bpp", Header({.size = 124, .width = 1, .height = -1, .bitCount = 24}),
                  Rows({{0xCC, 0xBB, 0xAA}}), DibColorUsage::RgbColors, nullptr, 1, 1, {B}));
-    c.push_back(Make("V5 header 8bpp table after it", WithColors({.size = 124, .width = 2, .height = 1, .bitCount = 8, .colorsUsed = 2}, {C, D}),
+    c.push_back(Make("V5 header 8bpp table after it",
+                     WithColors({.size = 124, .width = 2, .height = 1, .bitCount = 8, .colorsUsed = 2}, {C, D}),
                  Rows({{1, 0}}), DibColorUsage::RgbColors, nullptr, 2, 1, {D, C}));
     // Palette-relative tables: 16-bit indexes into the selected palette; index 7 is past it.
     {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdio>  // jpeglib.h needs FILE declared first
 #include <cstdlib>
 #include <cstring>
 

@@ -197,7 +197,9 @@ TEST(DibHostile, CutsAndBitFlipsNeverReadOutside) {
             ASSERT_EQ(DecodePackedDib(seed, DibColorUsage::RgbColors, nullptr, img), DibResult::Ok);
         }
         // Every cut, each decoded from an exact-size copy so that a read past the end is caught.
-        for (size_t n = 0; n < seed.size(); ++n) DecodeEverywhere(std::vector<uint8_t>(seed.begin(), seed.begin() + n), palette);
+        for (size_t n = 0; n < seed.size(); ++n) {
+            DecodeEverywhere(std::vector<uint8_t>(seed.begin(), seed.begin() + n), palette);
+        }
         // Every single bit flipped, then random multi-byte damage.
         for (size_t i = 0; i < seed.size(); ++i) {
             for (int bit = 0; bit < 8; ++bit) {
