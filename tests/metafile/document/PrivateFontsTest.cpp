@@ -161,6 +161,7 @@ TEST(PrivateFonts, FontconfigApplicationFonts) {
     }
     auto files = appFonts();
     EXPECT_EQ(std::find(files.begin(), files.end(), dir.Path("deck/Fonts/Private.ttf")), files.end());
+    FcFini();  // fontconfig keeps its configuration until told to let go
 }
 
 }  // namespace
