@@ -181,6 +181,29 @@ TEST_F(FontSetPdf, TwoByteFacesAreEmbeddedEvenWithoutTheOption) {
     EXPECT_NE(PdfText(pdf).find("\u03b1\u03b2\u03c7"), std::string::npos) << PdfText(pdf);  // alpha beta chi
 }
 
+// A two-byte font takes whole UTF-16 codes: text beyond Windows-1252 keeps its letters.
+TEST_F(FontSetPdf, TwoByteFacesKeepCharactersBeyondOneByte) {
+    if (!HaveTool("pdffonts") || !HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils missing";
+    const std::string dejaVu = MatchFontFile(fonts_.Table(), "DejaVu Sans", false, false);
+    if (dejaVu.empty()) GTEST_SKIP() << "DejaVu Sans is not installed";
+    FontTable table = fonts_.Table();
+    table.Add("simhei (TrueType)", dejaVu);  // the face the GB2312 Song face is drawn with
+    fonts_.SetFontTable(table);
+    const std::string pdf = folder_.File("simhei.pdf");
+    {
+        OnePageDocument page(pdf);
+        ASSERT_EQ(fonts_.SetFont("\xCB\xCE\xCC\xE5", false, false), 1);
+        EXPECT_EQ(fonts_.CurrentFontName(), "simhei");
+        DrawWord(page, u"\u041f\u0440\u0438\u0432\u0435\u0442 \u0141\u00f3d\u017a", 20);
+        page.Close();
+    }
+    const std::string line = FontLine(PdfFonts(pdf), "DejaVuSans");
+    EXPECT_NE(line.find("Identity-H       yes"), std::string::npos) << line;
+    EXPECT_NE(PdfText(pdf).find("\u041f\u0440\u0438\u0432\u0435\u0442\u0141\u00f3d\u017a"), std::string::npos)
+        << PdfText(pdf);
+    EXPECT_EQ(RunCommand("qpdf --check " + Quote(pdf)).exitCode, 0);
+}
+
 TEST_F(FontSetPdf, ContentOfOneCharacter) {
     const std::string pdf = folder_.File("content.pdf");
     {
