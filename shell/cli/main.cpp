@@ -15,7 +15,9 @@
 #include "platform/files/Files.h"
 #include "shell/ConversionJob.h"
 #include "shell/DocumentSummary.h"
-#include "shell/FramedWmfPictureSource.h"
+#include "platform/office/OfficePresentationApp.h"
+#include "render/SharedFontCollection.h"
+#include "shell/pictures/DocumentPictureSource.h"
 #include "shell/OutputPath.h"
 #include "shell/cli/TerminalProgress.h"
 #include "shell/cli/TerminalPrompt.h"
@@ -24,13 +26,6 @@ extern char** environ;
 
 namespace slidemill {
 namespace {
-
-// Stands in for a backend this build does not have: starting it fails, which the job
-// reports as the missing application.
-class UnavailableAppFactory : public PresentationAppFactory {
-public:
-    std::unique_ptr<PresentationApp> Create() override { return nullptr; }
-};
 
 // Opens the PDF with the desktop's default application, without waiting for it.
 bool LaunchViewer(const std::string& path) {
@@ -73,8 +68,8 @@ int Convert(const ConvertArgs& args) {
 
     Clipboard clipboard;
     DeckAppFactory deck(clipboard);
-    UnavailableAppFactory unavailable;
-    PresentationAppFactory& factory = app == "deck" ? static_cast<PresentationAppFactory&>(deck) : unavailable;
+    OfficePresentationAppFactory office(clipboard);
+    PresentationAppFactory& factory = app == "deck" ? static_cast<PresentationAppFactory&>(deck) : office;
 
     ConversionRequest request;
     request.sourcePath = args.input;
@@ -103,7 +98,7 @@ int Convert(const ConvertArgs& args) {
         request.pages.SetRangeText(args.pages);
     }
     request.pages.ParsePageRange();
-    FramedWmfPictureSource pictures;
+    DocumentPictureSource pictures;
     const bool interactive = isatty(STDIN_FILENO) && out.tty;
     TerminalPrompt prompt(out, args.yes, args.view, interactive);
     ProgressMessage progress;
@@ -112,6 +107,7 @@ int Convert(const ConvertArgs& args) {
     ConversionServices services(factory, clipboard, pictures, prompt, progress);
     if (!args.quiet && out.tty) services.display = &display;
     services.launchViewer = LaunchViewer;
+    services.releaseSharedFontCollection = [] { ReleaseSharedFontCollection(); };
     TerminalProgress::CatchInterrupt();
 
     const ConversionResult result = RunConversion(request, services);

@@ -71,10 +71,12 @@ missing-output-folder)
     run convert "$demo" -o "$work/no/such/folder/out.pdf"
     expect_one_line_failure "Cannot write the PDF file"
     ;;
-no-office)
-    touch "$work/talk.ppt"
+damaged-presentation)
+    need soffice
+    head -c 3000 /dev/urandom >"$work/talk.ppt"
     run convert "$work/talk.ppt" --app office
-    expect_one_line_failure "PowerPoint"
+    expect_one_line_failure "cannot be opened"
+    [ -e "$work/talk.pdf" ] && fail "output written"
     ;;
 default-output)
     cp -r "$demo" "$work/My.Deck"
