@@ -115,15 +115,16 @@ DibResult ReadDibHeader(std::span<const uint8_t> bmi, DibColorUsage usage, DibIn
     }
 
     info.colorTableOffset = tableOffset;
+    // A usage value a record should not carry is read as RGB colours, like DIB_RGB_COLORS.
     switch (usage) {
-        case DibColorUsage::RgbColors:
-            info.colorEntrySize = info.coreHeader ? 3 : 4;
-            break;
         case DibColorUsage::PalColors:
             info.colorEntrySize = 2;
             break;
         case DibColorUsage::PalIndices:
             info.colorEntrySize = 0;
+            break;
+        default:
+            info.colorEntrySize = info.coreHeader ? 3 : 4;
             break;
     }
     if (info.colorEntrySize == 0) {

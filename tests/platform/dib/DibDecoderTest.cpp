@@ -149,6 +149,13 @@ TEST(DibDecoder, DecodesEveryFormExactly) {
     }
 }
 
+TEST(DibDecoder, UnknownColourUsageReadsRgbColours) {
+    const auto bmi = WithColors({.width = 2, .height = 1, .bitCount = 1}, {A, B});
+    DecodedImage img;
+    ASSERT_EQ(DecodeDib(bmi, Rows({{0b01000000}}), static_cast<DibColorUsage>(7), &kPalette, img), DibResult::Ok);
+    EXPECT_EQ(Pixels(img), (std::vector<uint32_t>{A, B}));
+}
+
 TEST(DibDecoder, PackedFormFindsTheBitsAfterMasksAndTable) {
     // Packed DIBs put the bits right after the table; the table length comes from the
     // header (ColorUsed, masks of a 40-byte BI_BITFIELDS header, palette indexes).
