@@ -159,6 +159,7 @@ ConversionResult RunConversion(const ConversionRequest& request, ConversionServi
 
     // 4., 5.
     ProgressMessage& progress = services.progress;
+    progress.ResetStop();  // a stop belongs to one run, like the progress window that offers it
     progress.SetSlidesDone(0, 0);
     if (services.display) services.display->StartProgress(progress);
     progress.Set(Format("Parsing file %s's data.", request.sourcePath));

@@ -173,5 +173,71 @@ TEST(WmfRecorder, ExtTextOutPacksTheStringIntoWords) {
     EXPECT_EQ(p.records[0].params, (std::vector<uint16_t>{20, 10, 3, 0, uint16_t('a' | 'b' << 8), uint16_t('c')}));
 }
 
+// Every cut and many single-byte changes of a valid picture: playback never reads outside
+// the bytes (the sanitizers watch) and always leaves a well-formed recording behind.
+TEST(WmfRecorder, DamagedPicturesNeverBreakTheRecording) {
+    const std::vector<uint8_t> good = PictureWithObjects();
+    auto check = [](const std::vector<uint8_t>& bytes) {
+        WmfRecorder rec;
+        rec.PlayMetafile(bytes);
+        EXPECT_EQ(rec.LiveObjects(), 0u);
+        const auto out = rec.Finish();
+        const Parsed p = Parse(out);
+        EXPECT_EQ(p.sizeWords * 2, out.size());
+        ASSERT_FALSE(p.records.empty());
+        EXPECT_EQ(p.records.back().function, wmf::kEof);
+    };
+    for (size_t n = 0; n <= good.size(); ++n) check(std::vector<uint8_t>(good.begin(), good.begin() + n));
+    uint32_t seed = 12345;
+    for (int i = 0; i < 2000; ++i) {
+        auto bytes = good;
+        seed = seed * 1103515245 + 12345;
+        const size_t at = (seed >> 8) % bytes.size();
+        seed = seed * 1103515245 + 12345;
+        bytes[at] = uint8_t(seed >> 16);
+        check(bytes);
+    }
+}
+
+TEST(WmfRecorder, FullObjectTableDropsFurtherObjects) {
+    // A picture that creates more objects than a table can index and never deletes them.
+    ByteWriter pic;
+    pic.U16(1);
+    pic.U16(9);
+    pic.U16(0x0300);
+    pic.U32(0);
+    pic.U16(0);
+    pic.U32(7);
+    pic.U16(0);
+    const int kCreated = 70000;
+    for (int i = 0; i < kCreated; ++i) {
+        pic.U32(7);
+        pic.U16(wmf::kCreateBrushIndirect);
+        pic.Zeros(8);
+    }
+    for (uint16_t index : {uint16_t(0), uint16_t(65534)}) {
+        pic.U32(4);
+        pic.U16(wmf::kSelectObject);
+        pic.U16(index);
+    }
+    pic.U32(3);
+    pic.U16(wmf::kEof);
+
+    WmfRecorder rec;
+    EXPECT_TRUE(rec.PlayMetafile(pic.Buffer()));
+    EXPECT_EQ(rec.LiveObjects(), 0u);
+    const Parsed p = Parse(rec.Finish());
+    size_t creates = 0, selects = 0, deletes = 0;
+    for (const Rec& r : p.records) {
+        creates += r.function == wmf::kCreateBrushIndirect;
+        selects += r.function == wmf::kSelectObject;
+        deletes += r.function == wmf::kDeleteObject;
+    }
+    EXPECT_EQ(creates, size_t(WmfRecorder::kNoSlot));
+    EXPECT_EQ(selects, 2u);
+    EXPECT_EQ(deletes, creates);
+    EXPECT_EQ(p.objects, WmfRecorder::kNoSlot);
+}
+
 }  // namespace
 }  // namespace slidemill
