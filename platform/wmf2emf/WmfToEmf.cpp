@@ -171,9 +171,18 @@ private:
     EmfRectL frame_;
     EmfSizeL viewport_;  // device pixels the picture fills
     uint16_t wmfObjects_ = 0;  // NumberOfObjects of the WMF header
+    // Region records repeat their region's data each time, so a small hostile file could
+    // ask for an enormous EMF: the output is bounded by a generous multiple of the input.
+    size_t outputLimit_ = 0;
+    bool overflow_ = false;
 };
 
 void Converter::Emit(uint32_t type, const ByteWriter& body) {
+    if (overflow_) return;
+    if (body_.Size() + body.Size() + 16 > outputLimit_) {
+        overflow_ = true;
+        return;
+    }
     size_t padded = (body.Size() + 3) & ~size_t(3);
     body_.U32(type);
     body_.U32(uint32_t(kEmfRecordHeaderSize + padded));
@@ -220,6 +229,7 @@ bool Converter::Run(std::vector<uint8_t>& out) {
         return false;
     }
     wmfObjects_ = r.PeekU16(10);
+    outputLimit_ = wmf_.size() * 32 + (size_t(64) << 20);
     // Frame and the device area the picture fills.
     using namespace refdisplay;
     if (options_.picture && options_.picture->xExt != 0 && options_.picture->yExt != 0) {
@@ -261,6 +271,11 @@ bool Converter::Run(std::vector<uint8_t>& out) {
         }
         ByteReader params(wmf_.subspan(pos + kWmfRecordHeaderSize, size - kWmfRecordHeaderSize));
         if (!Translate(function, params, size - kWmfRecordHeaderSize)) Skip(function);
+        if (overflow_) {
+            report_.error = "converted metafile would be too large";
+            report_.errorOffset = pos;
+            return false;
+        }
         pos += size;
     }
 

@@ -84,6 +84,27 @@ TEST(WmfToEmfRobustness, ShortRecordsAreSkippedNotRead) {
     EXPECT_EQ(report.recordsSkipped, 18u);
 }
 
+TEST(WmfToEmfRobustness, OutputIsBoundedAgainstRegionAmplification) {
+    // One large region, selected as the clip over and over: each selection repeats the
+    // region's data in the EMF.
+    ByteWriter region;
+    const int scans = 8000;
+    for (int v : {0, 6, 1, 0}) region.I16(int16_t(v));
+    region.I16(0);  // region size (not used)
+    region.I16(scans);
+    region.I16(2);
+    for (int v : {0, 0, 100, scans}) region.I16(int16_t(v));
+    for (int s = 0; s < scans; ++s)
+        for (int v : {2, s, s + 1, 0, 100, 2}) region.I16(int16_t(v));
+    WmfBuilder b;
+    b.Raw(META_CREATEREGION, region.Buffer());
+    for (int i = 0; i < 1000; ++i) b.Rec(META_SELECTCLIPREGION, {0});
+    WmfConversionReport report;
+    std::vector<uint8_t> emf;
+    EXPECT_FALSE(ConvertWmfToEmf(b.Finish(), {}, emf, &report));
+    EXPECT_EQ(report.error, "converted metafile would be too large");
+}
+
 std::vector<uint8_t> Sample() {
     ByteWriter font;
     font.I16(-12);
