@@ -10,8 +10,24 @@ namespace {
 constexpr float kHuge = 1e15f;
 // Hostile clips could split into very many rectangles; past this the region is kept as
 // its bounding box (the raster clip never reaches the PDF).
-constexpr size_t kMaxRects = 4096;
+constexpr size_t kMaxRects = 256;
 constexpr double kPi = 3.14159265358979323846;
+
+RectF BoundsOf(const std::vector<RectF>& rects) {
+    if (rects.empty()) return {};
+    float l = rects[0].x, t = rects[0].y, r = l + rects[0].w, b = t + rects[0].h;
+    for (const RectF& x : rects) {
+        l = std::min(l, x.x), t = std::min(t, x.y);
+        r = std::max(r, x.x + x.w), b = std::max(b, x.y + x.h);
+    }
+    return {l, t, r - l, b - t};
+}
+
+// Keeps a working set of rectangles small: past the limit it becomes its bounding box,
+// so no sequence of clip operations can take unbounded time or memory.
+void Cap(std::vector<RectF>& rects) {
+    if (rects.size() > kMaxRects) rects.assign(1, BoundsOf(rects));
+}
 
 bool Overlap(const RectF& a, const RectF& b, RectF& out) {
     float l = std::max(a.x, b.x), t = std::max(a.y, b.y);
@@ -159,21 +175,9 @@ void ClipRegion::Subtract(std::vector<RectF>& from, const RectF& cut) {
     from.swap(out);
 }
 
-void ClipRegion::Limit() {
-    if (rects_.size() <= kMaxRects) return;
-    RectF b = Bounds();
-    rects_.assign(1, b);
-}
+void ClipRegion::Limit() { Cap(rects_); }
 
-RectF ClipRegion::Bounds() const {
-    if (rects_.empty()) return {};
-    float l = rects_[0].x, t = rects_[0].y, r = l + rects_[0].w, b = t + rects_[0].h;
-    for (const RectF& x : rects_) {
-        l = std::min(l, x.x), t = std::min(t, x.y);
-        r = std::max(r, x.x + x.w), b = std::max(b, x.y + x.h);
-    }
-    return {l, t, r - l, b - t};
-}
+RectF ClipRegion::Bounds() const { return BoundsOf(rects_); }
 
 void ClipRegion::Combine(const ClipRegion& other, CombineMode mode) {
     switch (mode) {
@@ -184,6 +188,7 @@ void ClipRegion::Combine(const ClipRegion& other, CombineMode mode) {
                 for (const RectF& b : other.rects_) {
                     RectF o;
                     if (Overlap(a, b, o)) out.push_back(o);
+                    Cap(out);
                 }
             rects_.swap(out);
             infinite_ = infinite_ && other.infinite_;
@@ -191,27 +196,42 @@ void ClipRegion::Combine(const ClipRegion& other, CombineMode mode) {
         }
         case CombineMode::Union: {
             std::vector<RectF> add = other.rects_;
-            for (const RectF& a : rects_) Subtract(add, a);
+            for (const RectF& a : rects_) {
+                Subtract(add, a);
+                Cap(add);
+            }
             rects_.insert(rects_.end(), add.begin(), add.end());
             infinite_ = infinite_ || other.infinite_;
             break;
         }
         case CombineMode::Exclude: {
-            for (const RectF& b : other.rects_) Subtract(rects_, b);
+            for (const RectF& b : other.rects_) {
+                Subtract(rects_, b);
+                Cap(rects_);
+            }
             infinite_ = false;
             break;
         }
         case CombineMode::Complement: {
             std::vector<RectF> out = other.rects_;
-            for (const RectF& a : rects_) Subtract(out, a);
+            for (const RectF& a : rects_) {
+                Subtract(out, a);
+                Cap(out);
+            }
             rects_.swap(out);
             infinite_ = false;
             break;
         }
         case CombineMode::Xor: {
             std::vector<RectF> a = rects_, b = other.rects_;
-            for (const RectF& r : other.rects_) Subtract(a, r);
-            for (const RectF& r : rects_) Subtract(b, r);
+            for (const RectF& r : other.rects_) {
+                Subtract(a, r);
+                Cap(a);
+            }
+            for (const RectF& r : rects_) {
+                Subtract(b, r);
+                Cap(b);
+            }
             a.insert(a.end(), b.begin(), b.end());
             rects_.swap(a);
             infinite_ = false;

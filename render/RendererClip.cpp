@@ -63,9 +63,18 @@ bool CEmfRenderer::BuildRegion(RecordBytes data, uint32_t size, ClipRegion& out)
     }
     corners = InverseTransform(corners);
     out = ClipRegion::Empty();
-    for (size_t i = 0; i + 1 < corners.size(); i += 2) {
-        RectF logical{corners[i].x, corners[i].y, corners[i + 1].x - corners[i].x, corners[i + 1].y - corners[i].y};
-        out.Combine(ClipRegion::FromRect(surface_->ToDevice(logical)), CombineMode::Union);
+    // Regions of very many rectangles are kept as their bounding box: building them
+    // exactly would cost time quadratic in the count.
+    constexpr size_t kExactLimit = 256;
+    if (count > kExactLimit) {
+        float l = corners[0].x, t = corners[0].y, rr = l, bb = t;
+        for (const PointF& p : corners) l = std::min(l, p.x), t = std::min(t, p.y), rr = std::max(rr, p.x), bb = std::max(bb, p.y);
+        out = ClipRegion::FromRect(surface_->ToDevice({l, t, rr - l, bb - t}));
+    } else {
+        for (size_t i = 0; i + 1 < corners.size(); i += 2) {
+            RectF logical{corners[i].x, corners[i].y, corners[i + 1].x - corners[i].x, corners[i + 1].y - corners[i].y};
+            out.Combine(ClipRegion::FromRect(surface_->ToDevice(logical)), CombineMode::Union);
+        }
     }
     std::vector<PointF> b = InverseTransform(
         {{float(clipBounds_.left), float(clipBounds_.top)}, {float(clipBounds_.right), float(clipBounds_.bottom)}});
