@@ -5,6 +5,7 @@
 //
 //   make-demo-deck OUTPUT_FOLDER
 
+#include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -51,7 +52,7 @@ public:
         rec_.SelectObject(brush);
         rec_.SelectObject(pen);
         if (ellipse)
-            rec_.Ellipse(l, t, r, b);
+            rec_.Polygon(EllipsePoints(l, t, r, b));  // flattened, as presentation exports draw curves
         else
             rec_.Rectangle(l, t, r, b);
         rec_.DeleteObject(brush);
@@ -106,6 +107,17 @@ public:
     }
 
 private:
+    static std::vector<WmfPoint> EllipsePoints(int16_t l, int16_t t, int16_t r, int16_t b) {
+        constexpr int kSteps = 72;
+        const double cx = (l + r) / 2.0, cy = (t + b) / 2.0, rx = (r - l) / 2.0, ry = (b - t) / 2.0;
+        std::vector<WmfPoint> points;
+        for (int i = 0; i < kSteps; ++i) {
+            const double a = 2 * 3.14159265358979323846 * i / kSteps;
+            points.push_back({int16_t(std::lround(cx + rx * std::cos(a))), int16_t(std::lround(cy + ry * std::sin(a)))});
+        }
+        return points;
+    }
+
     WmfRecorder rec_;
 };
 
