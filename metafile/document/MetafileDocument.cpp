@@ -268,7 +268,7 @@ void CMetafileDocument::ScanFontsFolder() {
     }
     if (files.empty()) return;
     std::sort(files.begin(), files.end());
-    const bool copying = !IsFixedDrive(documentPath_);
+    const bool copying = !IsOnFixedDrive(documentPath_);
     std::string copies;
     if (copying) {
         copies = MakeTempSubfolder("Metascope");

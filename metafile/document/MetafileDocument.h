@@ -98,6 +98,11 @@ public:
     // The document path of a single file: its extension replaced by ".mlf".
     static std::string DocumentPathFor(const std::string& filePath);
 
+protected:
+    // Whether fonts next to the document can be used in place; otherwise they are
+    // copied to the temporary folder first (network and removable file systems).
+    virtual bool IsOnFixedDrive(const std::string& path) const { return IsFixedDrive(path); }
+
 private:
     friend class CMetafilePage;
     void ShowMessage(const std::string& text);

@@ -104,6 +104,54 @@ TEST(PrivateFonts, TemporaryCopiesAreDeletedWhenReleased) {
     EXPECT_TRUE(doc.RegisteredFonts().empty());
 }
 
+// A document that believes it lies on a network share.
+class RemoteDocument : public CMetafileDocument {
+public:
+    using CMetafileDocument::CMetafileDocument;
+
+protected:
+    bool IsOnFixedDrive(const std::string&) const override { return false; }
+};
+
+TEST(PrivateFonts, FontsOfARemoteDocumentAreCopiedFirst) {
+    TempDir dir;
+    TempDir run;
+    WriteFile(dir.Path("share/slide.wmf"), TinyWmf());
+    WriteFile(dir.Path("share/Fonts/Corp.ttf"), FakeTrueType(12));
+    WriteFile(dir.Path("share/Fonts/Other.TTF"), FakeTrueType(12));
+    WriteFile(dir.Path("share/Fonts/Nine.ttf"), FakeTrueType(9));
+    // A copy left over from an earlier run is used as it is.
+    WriteFile(run.Root() + "Metascope/Other.eft", FakeTrueType(20));
+    RecordingFonts fonts;
+    {
+        RemoteDocument doc(nullptr, &fonts, run.Root());
+        ASSERT_EQ(doc.OpenFile(dir.Path("share/slide.wmf")), typecode::kWmf);
+        std::vector<std::string> expected = {run.Root() + "Metascope/Corp.eft", run.Root() + "Metascope/Other.eft"};
+        EXPECT_EQ(fonts.added, expected);
+        EXPECT_TRUE(fs::exists(run.Root() + "Metascope/Corp.eft"));
+        EXPECT_EQ(ReadBytes(run.Root() + "Metascope/Other.eft")[5], 20);  // not overwritten
+        EXPECT_FALSE(fs::exists(run.Root() + "Metascope/Nine.eft"));
+        doc.Clear();
+        // Released: the copies go, the originals stay.
+        EXPECT_FALSE(fs::exists(run.Root() + "Metascope/Corp.eft"));
+        EXPECT_FALSE(fs::exists(run.Root() + "Metascope/Other.eft"));
+        EXPECT_TRUE(fs::exists(dir.Path("share/Fonts/Corp.ttf")));
+        EXPECT_TRUE(doc.PendingDeletions().empty());
+    }
+    EXPECT_EQ(fonts.removed.size(), 2u);
+}
+
+TEST(PrivateFonts, NoTemporaryFolderMeansNoRegistration) {
+    TempDir dir;
+    WriteFile(dir.Path("share/slide.wmf"), TinyWmf());
+    WriteFile(dir.Path("share/Fonts/Corp.ttf"), FakeTrueType(12));
+    WriteText(dir.Path("blocker"), "a file where the folder should be");
+    RecordingFonts fonts;
+    RemoteDocument doc(nullptr, &fonts, dir.Path("blocker"));
+    doc.OpenFile(dir.Path("share/slide.wmf"));
+    EXPECT_TRUE(fonts.added.empty());
+}
+
 class RefusingFonts : public IPrivateFontTable {
 public:
     bool Add(const std::string&) override { return false; }
