@@ -12,8 +12,12 @@
 //    last row may be missing);
 //  - a colour table with fewer entries than the header declares (or than the pixel depth
 //    can index): the missing entries are black; so is a palette index past the palette;
+//  - run-length pixels that a delta or an early end of line skips are black;
 //  - run-length data that ends early or is cut inside a code: what was decoded is kept,
 //    the rest is black, and DecodedImage::incomplete is set (the result is Ok);
+//  - run-length data with a negative height (which GDI refuses) is read top-down;
+//  - embedded JPEG and PNG images keep their own size and orientation, whatever the
+//    header says;
 //  - 32-bit BI_RGB: the fourth byte is alpha only when some pixel has a non-zero value
 //    there; the same holds for an alpha bit-field mask.
 
