@@ -244,22 +244,22 @@ bool Converter::Run(std::vector<uint8_t>& out) {
 
     EmitPrelude();
 
+    // The metafile's declared length: what lies beyond it (padding of a container, say)
+    // ends the records instead of damaging them.
+    const uint64_t declaredEnd = uint64_t(r.PeekU32(6)) * 2;
     size_t pos = kWmfHeaderSize;
     while (pos < wmf_.size()) {
         const size_t remaining = wmf_.size() - pos;
-        if (remaining < kWmfRecordHeaderSize) {
-            // A few stray bytes after the last record: tolerated only when they are zero.
-            bool zeros = std::all_of(wmf_.begin() + pos, wmf_.end(), [](uint8_t b) { return b == 0; });
-            if (zeros) break;
-            report_.error = "record header cut short";
-            report_.errorOffset = pos;
-            return false;
-        }
+        const bool zeroTail = std::all_of(wmf_.begin() + pos, wmf_.end(), [](uint8_t b) { return b == 0; });
+        const bool pastDeclared = declaredEnd >= kWmfHeaderSize && pos >= declaredEnd;
         ByteReader h(wmf_.subspan(pos));
         const uint32_t words = h.U32();
         const uint16_t function = h.U16();
-        if (words < 3 || uint64_t(words) * 2 > remaining) {
-            report_.error = words < 3 ? "record size below 3 words" : "record reaches past the end of the data";
+        if (remaining < kWmfRecordHeaderSize || words < 3 || uint64_t(words) * 2 > remaining) {
+            if (zeroTail || pastDeclared) break;
+            report_.error = remaining < kWmfRecordHeaderSize ? "record header cut short"
+                            : words < 3                      ? "record size below 3 words"
+                                                             : "record reaches past the end of the data";
             report_.errorOffset = pos;
             return false;
         }

@@ -67,6 +67,14 @@ TEST(WmfToEmfRobustness, FramingFaultsAreErrors) {
     }
     // Without META_EOF but cleanly framed: converted.
     EXPECT_TRUE(ConvertsCleanly(WmfBuilder().Rec(META_RECTANGLE, {4, 3, 2, 1}).Finish(false)));
+    // Zero padding after the records, or anything past the metafile's declared size, ends
+    // the records.
+    auto padded = WmfBuilder().Rec(META_RECTANGLE, {4, 3, 2, 1}).Finish(false);
+    padded.resize(padded.size() + 300, 0);
+    EXPECT_TRUE(ConvertsCleanly(padded));
+    auto trailing = WmfBuilder().Rec(META_RECTANGLE, {4, 3, 2, 1}).Finish(false);
+    trailing.insert(trailing.end(), {0xFF, 0xFF, 0xFF, 0x7F, 0x1B, 0x04, 9, 9});
+    EXPECT_TRUE(ConvertsCleanly(trailing));
 }
 
 TEST(WmfToEmfRobustness, ShortRecordsAreSkippedNotRead) {
