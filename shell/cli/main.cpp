@@ -1,5 +1,6 @@
 // slidemill: the command line. `slidemill convert INPUT [-o OUTPUT] [options]` turns a
-// presentation into a PDF, one page per selected slide.
+// presentation into a PDF, one page per selected slide; `slidemill info INPUT` shows what
+// the presentation application reports about it.
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -16,6 +17,7 @@
 #include "shell/ConversionJob.h"
 #include "shell/DocumentSummary.h"
 #include "platform/office/OfficePresentationApp.h"
+#include "platform/office/PresentationSummary.h"
 #include "render/SharedFontCollection.h"
 #include "shell/pictures/DocumentPictureSource.h"
 #include "shell/OutputPath.h"
@@ -54,6 +56,50 @@ struct ConvertArgs {
     bool yes = false, view = false, quiet = false;
 };
 
+// deck for a folder (or a deck.json), office for anything else.
+std::string ChooseApp(const std::string& requested, const std::string& input) {
+    if (requested != "auto") return requested;
+    return IsDirectory(input) || FileNameOf(input) == kDeckManifestName ? "deck" : "office";
+}
+
+struct InfoArgs {
+    std::string input, app = "auto";
+    bool json = false;
+};
+
+// `slidemill info`: what the presentation application reports about a presentation.
+int Info(const InfoArgs& args) {
+    if (!PathExists(args.input)) {
+        std::fprintf(stderr, "slidemill: no such file or folder: %s\n", args.input.c_str());
+        return 1;
+    }
+    Clipboard clipboard;
+    DeckAppFactory deck(clipboard);
+    OfficePresentationAppFactory office(clipboard);
+    PresentationAppFactory& factory =
+        ChooseApp(args.app, args.input) == "deck" ? static_cast<PresentationAppFactory&>(deck) : office;
+    std::unique_ptr<PresentationApp> app = factory.Create();
+    if (!app) {
+        std::fprintf(stderr, "slidemill: %s\n", OneLine(kNoApplicationMessage).c_str());
+        return 1;
+    }
+    try {
+        const PresentationSummary summary = CollectPresentationSummary(*app, args.input);
+        app->Quit();
+        const std::string text = args.json ? PresentationSummaryJson(summary) : PresentationSummaryText(summary);
+        std::fputs(text.c_str(), stdout);
+        if (!text.empty() && text.back() != '\n') std::fputc('\n', stdout);
+        return 0;
+    } catch (const AutomationError& e) {
+        try {
+            app->Quit();
+        } catch (...) {
+        }
+        std::fprintf(stderr, "slidemill: %s\n", OneLine(e.what()).c_str());
+        return 1;
+    }
+}
+
 int Convert(const ConvertArgs& args) {
     TerminalOutput out;
     out.tty = isatty(STDERR_FILENO) != 0;
@@ -62,9 +108,7 @@ int Convert(const ConvertArgs& args) {
         std::fprintf(stderr, "slidemill: no such file or folder: %s\n", args.input.c_str());
         return 1;
     }
-    std::string app = args.app;
-    if (app == "auto")
-        app = IsDirectory(args.input) || FileNameOf(args.input) == kDeckManifestName ? "deck" : "office";
+    const std::string app = ChooseApp(args.app, args.input);
 
     Clipboard clipboard;
     DeckAppFactory deck(clipboard);
@@ -169,6 +213,13 @@ int main(int argc, char** argv) {
     convert->add_flag("--view", a.view, "Open the PDF when done (xdg-open)");
     convert->add_flag("-q,--quiet", a.quiet, "Show no progress");
 
+    InfoArgs info;
+    CLI::App* infoCommand = cli.add_subcommand("info", "Show a presentation's slides, sizes, links and properties");
+    infoCommand->add_option("INPUT", info.input, "Deck folder (with deck.json) or presentation file")->required();
+    infoCommand->add_option("--app", info.app, "Presentation application: auto, deck or office")
+        ->check(CLI::IsMember({"auto", "deck", "office"}));
+    infoCommand->add_flag("--json", info.json, "Print JSON instead of text");
+
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -180,6 +231,7 @@ int main(int argc, char** argv) {
     a.hasKeywords = convert->count("--keywords") > 0;
     a.hasCreator = convert->count("--creator") > 0;
     try {
+        if (infoCommand->parsed()) return Info(info);
         return Convert(a);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "slidemill: %s\n", e.what());

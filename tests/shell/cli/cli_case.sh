@@ -84,6 +84,14 @@ default-output)
     [ "$rc" -eq 0 ] || fail "exit $rc"
     [ -f "$work/My.pdf" ] || fail "output is not named after the last dot"
     ;;
+info)
+    run info "$demo"
+    [ "$rc" -eq 0 ] || fail "exit $rc"
+    grep -q "Slides: *4" "$work/out" || fail "slide count"
+    grep -q 'sub-address "Summary"' "$work/out" || fail "internal link"
+    run info "$work/none"
+    expect_one_line_failure "no such file or folder"
+    ;;
 usage)
     run --version
     [ "$rc" -eq 0 ] && grep -q "slidemill" "$work/out" || fail "--version"
