@@ -17,6 +17,7 @@
 
 #include "resources/Artwork.h"
 #include "resources/StringTable.h"
+#include "shell/DocumentSummary.h"
 #include "shell/gui/AboutDialog.h"
 #include "shell/gui/DialogUnits.h"
 #include "shell/gui/GuiThread.h"
@@ -40,11 +41,6 @@ public:
 private:
     bool active_ = true;
 };
-
-std::string PropertyText(DocumentProperties& properties, int32_t index) {
-    std::shared_ptr<DocumentProperty> property = properties.Item(index);
-    return property ? property->Value() : std::string();
-}
 
 }  // namespace
 
@@ -211,34 +207,18 @@ void MainWindow::ReadPresentationSummary() {
     if (!ConfirmOutputOverwrite(outputPath_, prompt_)) return;
     WaitCursor wait;
     PresentationAppFactory* factory = FactoryFor(sourcePath_);
-    if (!factory) {
-        wait.Release();
-        prompt_.ShowMessage(strings::kNoApplication, "");
-        return;
-    }
     try {
-        std::unique_ptr<PresentationApp> app = factory->Create();
-        if (!app) {
-            wait.Release();
+        // Starts the application, opens the presentation, reads and asks it to quit (after
+        // a failure as well, so that no instance stays behind the window).
+        std::optional<DocumentSummary> summary =
+            factory ? ReadDocumentSummary(*factory, sourcePath_) : std::nullopt;
+        wait.Release();
+        if (!summary) {
             prompt_.ShowMessage(strings::kNoApplication, "");
             return;
         }
-        std::shared_ptr<Presentations> presentations = app->GetPresentations();
-        std::shared_ptr<Presentation> presentation = presentations->Open(sourcePath_, 0, 0, 0);
-        const int32_t count = presentation->GetSlides()->Count();
-        pages_.SetSlideCountBound(count);
-        std::shared_ptr<DocumentProperties> properties = presentation->BuiltInDocumentProperties();
-        options_.Title = PropertyText(*properties, 1);
-        options_.Subject = PropertyText(*properties, 2);
-        options_.Author = PropertyText(*properties, 3);
-        options_.Keywords = PropertyText(*properties, 4);
-        options_.Creator = PropertyText(*properties, 7);
-        presentation.reset();
-        presentations.reset();
-        app->Quit();
-        pages_.SetRangeText(PageRange::PrefillText(count));
+        ApplyDocumentSummary(*summary, options_, pages_);
     } catch (const std::exception& e) {
-        // The application is not told to quit after a failure of its own.
         wait.Release();
         prompt_.ShowMessage(e.what(), "");
     }

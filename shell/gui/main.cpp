@@ -1,8 +1,11 @@
-// slidemill-gui: the window. Starts the graphics layer, runs the main window modally and
-// shuts the layer down when the window closes. No settings are read or written: every
-// start begins with the default options.
+// slidemill-gui: the window. Starts the graphics layer, runs the main window modally,
+// and when the window closes releases the PDF library's shared tables and shuts the
+// layer down. No settings are read or written: every start begins with the default
+// options.
 
 #include <QApplication>
+
+#include <podofo/base/PdfEncodingFactory.h>
 
 #include "platform/Clipboard.h"
 #include "platform/automation/DeckApp.h"
@@ -15,12 +18,13 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Slidemill");
     // Nothing is shown when the graphics layer cannot be started.
     if (!slidemill::GraphicsLayer().Startup()) return 1;
-    int result = 0;
     {
         slidemill::GuiBackends backends;
         slidemill::MainWindow window(backends.Services());
         window.exec();
     }
+    // The PDF library's shared encoding tables live until the program ends.
+    PoDoFo::PdfEncodingFactory::FreeGlobalEncodingInstances();
     slidemill::GraphicsLayer().Shutdown();
-    return result;
+    return 0;
 }

@@ -229,6 +229,7 @@ TEST(MainWindow, SummaryFailuresAreShown) {
         ModalDriver driver({AnswerBox("cannot be opened", QMessageBox::Ok, &box)});
         f.window->SetPickedInput(f.Path("talk.ppt"));
         EXPECT_EQ(box.text, "The file cannot be opened.");
+        EXPECT_EQ(f.deck.quits, 1);  // no instance left running
         EXPECT_EQ(f.Edit(MW::kIdRangeText)->text(), "");
         EXPECT_EQ(f.window->Options().Title, "");
     }
