@@ -32,9 +32,7 @@ bool TerminalPrompt::AskYesNo(const std::string& text, const std::string&, bool 
     std::string answer;
     if (!std::getline(std::cin, answer)) answer.clear();
     if (answer.empty()) return defaultYes;
-    const bool yes = answer[0] == 'y' || answer[0] == 'Y';
-    if (!yes) reported_ = true;  // the user answered; nothing more to say
-    return yes;
+    return answer[0] == 'y' || answer[0] == 'Y';
 }
 
 void TerminalPrompt::ShowMessage(const std::string& text, const std::string&) {
