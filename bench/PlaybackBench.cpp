@@ -2,10 +2,12 @@
 // record parser and renderer into (a) a writer that discards everything and (b) the real
 // PDF page writer, and prints records and pages per second.
 //
-//   slidemill-bench-playback [corpus folder] [rounds]
+//   slidemill-bench-playback [corpus folder] [rounds] [emf]
 //
 // The pictures are the LibreOffice slide exports (lo-slides/*.wmf, converted to EMF
-// first); when none can be converted, the stand-alone EMF files (emf/*.emf) are used.
+// first); with "emf", or when none can be converted, the stand-alone EMF files
+// (emf/*.emf). It also times text measurement, which text records without spacing
+// arrays need for every string.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -48,9 +50,10 @@ std::vector<fs::path> Files(const fs::path& dir, const std::string& ext) {
     return out;
 }
 
-std::vector<Picture> LoadSlides(const fs::path& corpus) {
+std::vector<Picture> LoadSlides(const fs::path& corpus, bool emfOnly) {
     std::vector<Picture> pictures;
-    for (const auto& f : Files(corpus / "lo-slides", ".wmf")) {
+    if (!emfOnly)
+        for (const auto& f : Files(corpus / "lo-slides", ".wmf")) {
         std::vector<uint8_t> bytes = ReadAll(f);
         auto placeable = ReadPlaceableHeader(bytes);
         std::span<const uint8_t> wmf(bytes);
@@ -78,7 +81,8 @@ double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::dura
 int main(int argc, char** argv) {
     fs::path corpus = argc > 1 ? fs::path(argv[1]) : fs::path(SLIDEMILL_CORPUS);
     int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
-    std::vector<Picture> pictures = LoadSlides(corpus);
+    bool emfOnly = argc > 3 && std::string(argv[3]) == "emf";
+    std::vector<Picture> pictures = LoadSlides(corpus, emfOnly);
     if (pictures.empty()) {
         std::fprintf(stderr, "no pictures under %s\n", corpus.string().c_str());
         return 1;
@@ -129,5 +133,24 @@ int main(int argc, char** argv) {
     t = Seconds(std::chrono::steady_clock::now() - start);
     std::printf("PDF writer: %llu pages in %.3f s: %.1f pages/s -> %s (%llu bytes)\n", (unsigned long long)pdfPages, t,
                 pdfPages / t, out.string().c_str(), (unsigned long long)fs::file_size(out));
+
+    // (c) Text measurement: 20-character runs in a few faces and sizes.
+    {
+        const char16_t text[] = u"The quick brown fox ";
+        const char* faces[] = {"Arial", "Times New Roman", "Calibri", "Courier New"};
+        std::vector<int32_t> extents;
+        const int runs = 200000;
+        start = std::chrono::steady_clock::now();
+        for (int i = 0; i < runs; ++i) {
+            LOGFONTW font;
+            font.lfHeight = -(12 + i % 5) * 35;
+            font.lfWeight = i % 3 == 0 ? 700 : 400;
+            const char* face = faces[i % 4];
+            for (size_t k = 0; face[k]; ++k) font.lfFaceName[k] = char16_t(face[k]);
+            measurer->MeasureExtents(font, text, 20, extents);
+        }
+        t = Seconds(std::chrono::steady_clock::now() - start);
+        std::printf("text measurement: %d runs of 20 characters in %.3f s: %.0f runs/s\n", runs, t, runs / t);
+    }
     return 0;
 }

@@ -82,8 +82,8 @@ int CEmfRenderer::OnBegin(PlaybackContext* target, PlaybackContext* playback) {
     // The bounds' corners through the surface's current transform.
     PointF a = surface_->Transform().Apply({float(clipBounds_.left), float(clipBounds_.top)});
     PointF b = surface_->Transform().Apply({float(clipBounds_.right), float(clipBounds_.bottom)});
-    clipBounds_ = {int32_t(std::lround(a.x)), int32_t(std::lround(a.y)), int32_t(std::lround(b.x)),
-                   int32_t(std::lround(b.y))};
+    clipBounds_ = {RoundToInt32(a.x), RoundToInt32(a.y), RoundToInt32(b.x),
+                   RoundToInt32(b.y)};
 
     SnapshotState(playback ? playback : target);
     return surface_ && surface_->Status() == 0 ? 1 : 0;

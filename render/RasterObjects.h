@@ -13,6 +13,15 @@
 
 namespace slidemill {
 
+// Nearest 32-bit integer of a raster coordinate, saturating (NaN gives 0): hostile
+// coordinates and singular transforms stay defined.
+inline int32_t RoundToInt32(double v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483647.0) return INT32_MAX;
+    if (v <= -2147483648.0) return INT32_MIN;
+    return int32_t(v < 0 ? v - 0.5 : v + 0.5);
+}
+
 struct PointF {
     float x = 0;
     float y = 0;

@@ -158,8 +158,8 @@ void CEmfRenderer::OnInvertRgn(RecordBytes data, uint32_t size) {
     surface_->SetClipRegion(region, CombineMode::Intersect);
     RectF d = region.Bounds();
     std::vector<PointF> c = InverseTransform({{d.x, d.y}, {d.x + d.w, d.y + d.h}});
-    RECTL box{int32_t(std::lround(c[0].x)), int32_t(std::lround(c[0].y)), int32_t(std::lround(c[1].x)),
-              int32_t(std::lround(c[1].y))};
+    RECTL box{RoundToInt32(c[0].x), RoundToInt32(c[0].y), RoundToInt32(c[1].x),
+              RoundToInt32(c[1].y)};
     OnPatBlt(box, kDstInvert, nullptr);
     surface_->SetClipRegion(kept, CombineMode::Replace);
 }
@@ -171,8 +171,8 @@ void CEmfRenderer::OnPaintRgn(RecordBytes data, uint32_t size) {
     surface_->SetClipRegion(region, CombineMode::Intersect);
     RectF d = region.Bounds();
     std::vector<PointF> c = InverseTransform({{d.x, d.y}, {d.x + d.w, d.y + d.h}});
-    RECTL box{int32_t(std::lround(c[0].x)), int32_t(std::lround(c[0].y)), int32_t(std::lround(c[1].x)),
-              int32_t(std::lround(c[1].y))};
+    RECTL box{RoundToInt32(c[0].x), RoundToInt32(c[0].y), RoundToInt32(c[1].x),
+              RoundToInt32(c[1].y)};
     OnPatBlt(box, kPatPaint, nullptr);
     surface_->SetClipRegion(kept, CombineMode::Replace);
 }

@@ -25,16 +25,21 @@ int32_t IsotropicHeight(int32_t aspectX, int32_t vex, int32_t aspectY, int32_t w
     return -int32_t(v);
 }
 
+// MulDiv(vo, we, ve) - wo, in 64 bits (the difference of two 32-bit values may not fit).
+float OriginShift(int32_t viewportOrg, int32_t windowExt, int32_t viewportExt, int32_t windowOrg) {
+    return float(int64_t(MulDiv(viewportOrg, windowExt, viewportExt)) - windowOrg);
+}
+
 }  // namespace
 
 void CEmfRenderer::RecomputeRasterTransform() {
     if (!surface_) return;
     float sx = windowExt_.cx ? float(viewportExt_.cx) / float(windowExt_.cx) : 1.0f;
     float sy = windowExt_.cy ? float(viewportExt_.cy) / float(windowExt_.cy) : 1.0f;
-    int32_t tx = MulDiv(viewportOrg_.x, windowExt_.cx, viewportExt_.cx) - windowOrg_.x;
-    int32_t ty = MulDiv(viewportOrg_.y, windowExt_.cy, viewportExt_.cy) - windowOrg_.y;
+    const float tx = OriginShift(viewportOrg_.x, windowExt_.cx, viewportExt_.cx, windowOrg_.x);
+    const float ty = OriginShift(viewportOrg_.y, windowExt_.cy, viewportExt_.cy, windowOrg_.y);
     // A point goes through the extra transform, then the translation, then the scale.
-    Matrix m = Matrix::Then(Matrix::Then(extra_, Matrix::Translate(float(tx), float(ty))), Matrix::Scale(sx, sy));
+    Matrix m = Matrix::Then(Matrix::Then(extra_, Matrix::Translate(tx, ty)), Matrix::Scale(sx, sy));
     surface_->SetTransform(m);
 }
 
@@ -140,9 +145,9 @@ void CEmfRenderer::OnScaleViewportExt(int32_t xn, int32_t xd, int32_t yn, int32_
 
 void CEmfRenderer::OnSetWorldTransform(const XFORM& xform) {
     if (!surface_) return;
-    int32_t tx = MulDiv(viewportOrg_.x, windowExt_.cx, viewportExt_.cx) - windowOrg_.x;
-    int32_t ty = MulDiv(viewportOrg_.y, windowExt_.cy, viewportExt_.cy) - windowOrg_.y;
-    surface_->SetTransform(Matrix::Then(Matrix::Translate(float(tx), float(ty)), Matrix::From(xform)));
+    const float tx = OriginShift(viewportOrg_.x, windowExt_.cx, viewportExt_.cx, windowOrg_.x);
+    const float ty = OriginShift(viewportOrg_.y, windowExt_.cy, viewportExt_.cy, windowOrg_.y);
+    surface_->SetTransform(Matrix::Then(Matrix::Translate(tx, ty), Matrix::From(xform)));
 }
 
 void CEmfRenderer::OnModifyWorldTransform(const XFORM& xform, uint32_t mode) {

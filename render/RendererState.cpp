@@ -237,7 +237,7 @@ void CEmfRenderer::OnSelectBrush(GdiHandle handle) {
 void CEmfRenderer::OnSetBrushOrg(const POINTL& origin) {
     if (!surface_) return;
     std::vector<PointF> p = InverseTransform({{0, 0}, {float(origin.x), float(origin.y)}});
-    surface_->SetRenderingOrigin(int32_t(p[1].x - p[0].x), int32_t(p[1].y - p[0].y));
+    surface_->SetRenderingOrigin(RoundToInt32(double(p[1].x) - p[0].x), RoundToInt32(double(p[1].y) - p[0].y));
 }
 
 // ---- save stack ------------------------------------------------------------------------
