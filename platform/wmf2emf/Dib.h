@@ -36,7 +36,8 @@ struct Bitmap16 {
 std::optional<Bitmap16> ReadBitmap16(ByteReader header, ByteReader bits);
 
 // A bottom-up DIB (BITMAPINFOHEADER, black and white colour table for 1 bit) of a
-// monochrome, 24-bit or 32-bit Bitmap16; empty for other depths.
+// single-plane monochrome, 16-bit (5-5-5), 24-bit or 32-bit Bitmap16; empty for other
+// depths, whose colours depend on a device palette.
 std::vector<uint8_t> Bitmap16ToDib(const Bitmap16& bmp);
 
 }  // namespace slidemill

@@ -744,6 +744,15 @@ bool Converter::CreateDibPatternBrush(ByteReader& p, size_t paramBytes) {
     }
     std::span<const uint8_t> dib = p.View(paramBytes - 4);
     std::optional<DibParts> parts = SplitDib(dib, usage);
+    // With BS_PATTERN writers store a Bitmap16 (header and bits) rather than a DIB.
+    std::vector<uint8_t> fromBitmap16;
+    if (style == 3 && !parts && dib.size() >= 10) {
+        ByteReader r(dib);
+        if (std::optional<Bitmap16> bmp = ReadBitmap16(r.Sub(0, 10), r.Sub(10, dib.size() - 10))) {
+            fromBitmap16 = Bitmap16ToDib(*bmp);
+            parts = SplitDib(fromBitmap16, kDibRgbColors);
+        }
+    }
     int32_t index = AddObject(ObjectKind::Brush);
     if (index < 0) return false;
     if (!parts) return false;  // the slot stays taken, without an EMF object
@@ -766,18 +775,14 @@ bool Converter::CreateDibPatternBrush(ByteReader& p, size_t paramBytes) {
 }
 
 // META_CREATEPATTERNBRUSH: a device-dependent Bitmap16 header (14 bytes), 18 reserved
-// bytes and the pattern bits. Only monochrome patterns have a device-independent
-// meaning; they become a monochrome brush.
+// bytes and the pattern bits. A monochrome pattern becomes a monochrome brush; 16, 24
+// and 32-bit patterns a DIB pattern brush; other depths need a device palette.
 bool Converter::CreatePatternBrush(ByteReader& p, size_t paramBytes) {
     std::optional<Bitmap16> bmp;
-    if (paramBytes >= 32) {
-        ByteReader header = p.Sub(0, 10);
-        ByteReader bits = p.Sub(32, paramBytes - 32);
-        bmp = ReadBitmap16(header, bits);
-    }
+    if (paramBytes >= 32) bmp = ReadBitmap16(p.Sub(0, 10), p.Sub(32, paramBytes - 32));
     int32_t index = AddObject(ObjectKind::Brush);
     if (index < 0) return false;
-    if (!bmp || bmp->bitsPixel != 1 || bmp->planes != 1) return false;
+    if (!bmp) return false;
     std::vector<uint8_t> dib = Bitmap16ToDib(*bmp);
     std::optional<DibParts> parts = SplitDib(dib, kDibRgbColors);
     if (!parts) return false;
@@ -791,7 +796,7 @@ bool Converter::CreatePatternBrush(ByteReader& p, size_t paramBytes) {
     b.U32(uint32_t(parts->bits.size()));
     b.Bytes(parts->info);
     b.Bytes(parts->bits);
-    Emit(EMR_CREATEMONOBRUSH, b);
+    Emit(bmp->bitsPixel == 1 ? EMR_CREATEMONOBRUSH : EMR_CREATEDIBPATTERNBRUSHPT, b);
     objects_[size_t(index)].inEmf = true;
     return true;
 }
@@ -1136,8 +1141,8 @@ bool Converter::DibBitBlt(ByteReader& p, size_t paramBytes, bool stretch) {
     return true;
 }
 
-// META_BITBLT / META_STRETCHBLT carry a device-dependent Bitmap16; it is kept when it
-// is monochrome or 24/32-bit (colours known without a device palette).
+// META_BITBLT / META_STRETCHBLT carry a device-dependent Bitmap16; it is kept when its
+// colours are known without a device palette (monochrome, 16, 24 and 32 bits).
 bool Converter::OldBitBlt(ByteReader& p, size_t paramBytes, bool stretch) {
     const size_t noBitmapBytes = stretch ? 22 : 18;
     const bool hasBitmap = paramBytes != noBitmapBytes;
@@ -1163,8 +1168,7 @@ bool Converter::OldBitBlt(ByteReader& p, size_t paramBytes, bool stretch) {
     ByteReader header = p.Sub(at, 10);
     ByteReader bits = p.Size() - at >= 10 ? p.Sub(at + 10, p.Size() - at - 10) : ByteReader(nullptr, 0);
     std::optional<Bitmap16> bmp = ReadBitmap16(header, bits);
-    if (!bmp || bmp->planes != 1 || (bmp->bitsPixel != 1 && bmp->bitsPixel != 24 && bmp->bitsPixel != 32))
-        return false;
+    if (!bmp) return false;
     std::vector<uint8_t> dibBytes = Bitmap16ToDib(*bmp);
     std::optional<DibParts> dib = SplitDib(dibBytes, kDibRgbColors);
     if (!dib) return false;
