@@ -115,7 +115,9 @@ std::string NormalizeSubAddress(const std::string& subAddress) {
 bool ConfirmOutputOverwrite(const std::string& outputPath, IPrompt& prompt) {
     if (!PathExists(outputPath)) return true;
     if (!prompt.AskYesNo(Format("File %s exists, overwrite?", outputPath), kOverwriteCaption, false)) return false;
-    if (IsDirectory(outputPath) || !DeleteFilePath(outputPath)) {
+    // Only a file (or a link) is replaced: deleting a folder, a device such as /dev/null or
+    // a pipe to make room for a PDF would destroy something that is no output at all.
+    if (!IsReplaceableFile(outputPath) || !DeleteFilePath(outputPath)) {
         prompt.ShowMessage(Format("File %s cannot be overwitten.", outputPath), "");
         return false;
     }

@@ -51,6 +51,11 @@ bool IsDirectory(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsReplaceableFile(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode));
+}
+
 bool DeleteFilePath(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool RenamePath(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }

@@ -17,6 +17,9 @@ bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // True when something exists at the path (a file, folder or dangling link).
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
+// True for a regular file or a symbolic link (not followed): what may be deleted to make
+// room for a new file. Folders, devices, pipes and sockets are never deleted.
+bool IsReplaceableFile(const std::string& path);
 // Deletes a file (not a folder); true when it is gone afterwards because of this call.
 bool DeleteFilePath(const std::string& path);
 bool RenamePath(const std::string& from, const std::string& to);

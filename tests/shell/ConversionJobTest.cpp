@@ -557,13 +557,19 @@ TEST_F(ConversionJobTest, ExistingOutputIsOnlyReplacedWithConsent) {
 }
 
 TEST_F(ConversionJobTest, OutputThatCannotBeDeletedIsReported) {
-    request.outputPath = temp.Path() + "folder.pdf";
-    ASSERT_EQ(::mkdir(request.outputPath.c_str(), 0700), 0);
-    prompt.answer = true;
-    const ConversionResult r = Run();
-    EXPECT_EQ(r.outcome, ConversionOutcome::Declined);
-    EXPECT_EQ(prompt.messages, std::vector<std::string>{"File " + request.outputPath + " cannot be overwitten."});
-    EXPECT_TRUE(script.log.empty());
+    const std::string folder = temp.Path() + "folder.pdf";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    for (const std::string& path : {folder, std::string("/dev/null")}) {
+        request.outputPath = path;
+        prompt.answer = true;
+        prompt.messages.clear();
+        const ConversionResult r = Run();
+        EXPECT_EQ(r.outcome, ConversionOutcome::Declined);
+        EXPECT_EQ(prompt.messages, std::vector<std::string>{"File " + path + " cannot be overwitten."});
+        EXPECT_TRUE(script.log.empty());
+    }
+    EXPECT_TRUE(IsDirectory(folder));
+    EXPECT_TRUE(PathExists("/dev/null"));
 }
 
 TEST_F(ConversionJobTest, CaptureFileLivesInAPrivateFolderThatIsRemoved) {
