@@ -1,0 +1,50 @@
+// The writer's playback seam over an in-memory EMF.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "metafile/EmfRecordTypes.h"
+#include "metafile/player/EmfPagePlayback.h"
+#include "metafile/player/EmfParser.h"
+#include "tests/metafile/player/EmfBuilder.h"
+#include "tests/metafile/player/RecordingRenderer.h"
+#include "tests/support/RecordingPageWriter.h"
+
+namespace slidemill {
+namespace {
+
+TEST(EmfPagePlayback, ResolutionComesFromTheHeader) {
+    CEmfPagePlayback picture(testing::EmfBuilder().Finish());
+    int32_t dpiX = 0, dpiY = 0;
+    ASSERT_TRUE(picture.PictureResolution(dpiX, dpiY));
+    EXPECT_EQ(dpiX, 254);  // 1000 pixels over 100 mm
+    EXPECT_EQ(dpiY, 254);
+
+    CEmfPagePlayback broken(std::vector<uint8_t>(40, 0));
+    EXPECT_FALSE(broken.PictureResolution(dpiX, dpiY));
+    testing::RecordingPageWriter writer;
+    EXPECT_EQ(broken.Play(writer, PlayRect{0, 0, 10, 10}, RenderOptions{}, 1.0), kPlayNoHeader);
+    EXPECT_TRUE(writer.calls.empty());
+}
+
+TEST(EmfPagePlayback, PlaysWithTheWritersScaleAndGeometry) {
+    testing::EmfBuilder b;
+    b.Ints(EMR_SETMAPMODE, {8});
+    b.Ints(EMR_SETWINDOWEXTEX, {1440, 1080});
+    b.Record(EMR_POLYLINE16, [](ByteWriter& w) { testing::Points16(w, {{0, 0}, {1440, 1080}}); });
+    CEmfPagePlayback picture(b.Finish(), std::make_shared<testing::FakeMeasurer>());
+    testing::RecordingPageWriter writer;
+    writer.geometry.pageWidth = writer.geometry.playWidth = 720;
+    writer.geometry.pageHeight = 540;
+    writer.geometry.offX = writer.geometry.offY = 0;
+    EXPECT_EQ(picture.Play(writer, PlayRect{0, 0, 720, 540}, RenderOptions{}, 1.0), kPlayDone);
+    std::vector<std::string> expected = {"SetPenColor 0x000000", "SetPenWidth 0", "SetBrushColor 0xffffff",
+                                         "ClipToPlayArea", "DrawLine 0 0 720 540"};
+    EXPECT_EQ(writer.calls, expected);
+    EXPECT_DOUBLE_EQ(writer.geometry.scale, 0.5);
+    EXPECT_DOUBLE_EQ(writer.geometry.playHeight, 540);
+    EXPECT_EQ(picture.LastRecordCount(), 5u);
+}
+
+}  // namespace
+}  // namespace slidemill
