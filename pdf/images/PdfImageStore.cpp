@@ -8,10 +8,19 @@
 namespace slidemill {
 namespace {
 
-// Writes already compressed samples into the image's stream. The dictionary gets every key
-// before the data: once the stream is started the object goes to the file and is locked.
-void WriteSamples(PoDoFo::PdfImage& image, uint32_t width, uint32_t height, const std::vector<uint8_t>& data) {
-    image.GetObject()->GetDictionary().AddKey(PoDoFo::PdfName::KeyFilter, PoDoFo::PdfName("FlateDecode"));
+// Writes already compressed samples (DeflateRowsUp) into the image's stream. The dictionary
+// gets every key before the data: once the stream is started the object goes to the file
+// and is locked.
+void WriteSamples(PoDoFo::PdfImage& image, uint32_t width, uint32_t height, int colors,
+                  const std::vector<uint8_t>& data) {
+    PoDoFo::PdfDictionary& dictionary = image.GetObject()->GetDictionary();
+    dictionary.AddKey(PoDoFo::PdfName::KeyFilter, PoDoFo::PdfName("FlateDecode"));
+    PoDoFo::PdfDictionary parms;
+    parms.AddKey("Predictor", static_cast<PoDoFo::pdf_int64>(kPngPredictor));
+    parms.AddKey("Colors", static_cast<PoDoFo::pdf_int64>(colors));
+    parms.AddKey("BitsPerComponent", static_cast<PoDoFo::pdf_int64>(8));
+    parms.AddKey("Columns", static_cast<PoDoFo::pdf_int64>(width));
+    dictionary.AddKey("DecodeParms", parms);
     PoDoFo::PdfMemoryInputStream input(reinterpret_cast<const char*>(data.data()),
                                        static_cast<PoDoFo::pdf_long>(data.size()));
     image.SetImageDataRaw(width, height, 8, &input);
@@ -57,8 +66,8 @@ CPdfImageStore::Entry& CPdfImageStore::Announce(PoDoFo::PdfDocument& document, c
     Pending pending;
     pending.width = image.width;
     pending.height = image.height;
-    pending.colorData = DeflateSamples(image.rgb);
-    if (mask.kind == ImageMask::Kind::SoftMask) pending.alphaData = DeflateSamples(image.alpha);
+    pending.colorData = DeflateRowsUp(image.rgb, size_t(image.width) * 3, image.height);
+    if (mask.kind == ImageMask::Kind::SoftMask) pending.alphaData = DeflateRowsUp(image.alpha, image.width, image.height);
 
     Entry entry;
     entry.image = std::make_unique<PoDoFo::PdfImage>(&document);
@@ -97,8 +106,8 @@ void CPdfImageStore::WritePending() {
     std::vector<Pending> work;
     work.swap(pending_);
     for (Pending& p : work) {
-        if (p.entry->softMask) WriteSamples(*p.entry->softMask, p.width, p.height, p.alphaData);
-        WriteSamples(*p.entry->image, p.width, p.height, p.colorData);
+        if (p.entry->softMask) WriteSamples(*p.entry->softMask, p.width, p.height, 1, p.alphaData);
+        WriteSamples(*p.entry->image, p.width, p.height, 3, p.colorData);
         p.colorData = {};
         p.alphaData = {};
     }

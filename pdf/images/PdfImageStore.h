@@ -70,8 +70,8 @@ private:
         Entry* entry = nullptr;
         uint32_t width = 0;
         uint32_t height = 0;
-        std::vector<uint8_t> colorData;  // Flate stream of the RGB samples
-        std::vector<uint8_t> alphaData;  // Flate stream of the alpha samples (soft mask)
+        std::vector<uint8_t> colorData;  // Flate stream of the predicted RGB rows
+        std::vector<uint8_t> alphaData;  // Flate stream of the predicted alpha rows (soft mask)
     };
 
     Entry& Announce(PoDoFo::PdfDocument& document, const ImageDigest& digest, const DecodedImage& image,

@@ -1,5 +1,7 @@
 #include "render/images/BitmapRecords.h"
 
+#include <new>
+
 #include "platform/dib/DibDecoder.h"
 #include "platform/gdi/PlaybackContext.h"
 #include "render/images/CornerKey.h"
@@ -42,15 +44,24 @@ bool CBitmapRecords::Decode(BitmapBytes bits, BitmapBytes bmi, uint32_t usage, D
         }
     }
     out = DecodedImage{};
-    return DecodeDib(bmi, bits, how, palette, out) == DibResult::Ok;
+    try {
+        return DecodeDib(bmi, bits, how, palette, out, maxPixels_) == DibResult::Ok;
+    } catch (std::bad_alloc&) {
+        out = DecodedImage{};
+        return false;
+    }
 }
 
 bool CBitmapRecords::DecodeMasked(BitmapBytes bits, BitmapBytes bmi, uint32_t usage, int32_t xMask, int32_t yMask,
                                   BitmapBytes maskBits, BitmapBytes maskBmi, DecodedImage& out) {
     if (!Decode(bits, bmi, usage, out)) return false;
-    DibIndexImage mask;
-    if (DecodeDibIndices(maskBmi, maskBits, mask) != DibResult::Ok) return false;
-    return ApplyMonochromeMask(out, mask, xMask, yMask);
+    try {
+        DibIndexImage mask;
+        if (DecodeDibIndices(maskBmi, maskBits, mask, maxPixels_) != DibResult::Ok) return false;
+        return ApplyMonochromeMask(out, mask, xMask, yMask);
+    } catch (std::bad_alloc&) {
+        return false;
+    }
 }
 
 void CBitmapRecords::Place(const RECTL& dest, const DecodedImage& image, const ImageMask& mask) {

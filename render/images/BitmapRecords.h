@@ -17,6 +17,7 @@
 #include <span>
 
 #include "pdf/PageWriter.h"
+#include "platform/dib/DibDecoder.h"
 #include "platform/dib/DibTypes.h"
 #include "platform/gdi/GdiTypes.h"
 #include "render/RenderSurface.h"
@@ -29,6 +30,11 @@ using BitmapBytes = std::span<const uint8_t>;
 class CBitmapRecords {
 public:
     CBitmapRecords(IRenderSurface& surface, IPageWriter* writer, double pdfScale, uint32_t& keyColor);
+
+    // Bitmaps of more pixels than this are refused before anything is allocated (the
+    // decoder's own cap by default). Memory that runs out while a bitmap is decoded or
+    // placed also leaves the record out: the page goes on.
+    void SetMaxPixels(uint64_t maxPixels) { maxPixels_ = maxPixels; }
 
     // EMR_BITBLT, EMR_STRETCHBLT, EMR_SETDIBITSTODEVICE, EMR_STRETCHDIBITS.
     void StretchBlt(const RECTL& dest, BitmapBytes bits, BitmapBytes bmi, uint32_t usage, uint32_t rop);
@@ -60,6 +66,7 @@ private:
     IPageWriter* writer_;
     double scale_;
     uint32_t& keyColor_;
+    uint64_t maxPixels_ = kDefaultMaxDibPixels;
 };
 
 }  // namespace slidemill

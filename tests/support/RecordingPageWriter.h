@@ -12,7 +12,8 @@
 //   AddUriLink 1 2 3 4 http://x   AddTextRun 0 hello 1 2 3 4   (side first)
 //   DrawImage 10 20 100 50 4x2 none | key 0xffffff | alpha   (x y w h, pixel size, mask)
 //
-// The pixels of every placed image are kept in `images`, in call order.
+// The pixels of every placed image are kept in `images`, in call order (unless keepImages
+// is false; then only their consistency is checked, in `inconsistentImages`).
 //
 // FillPolygon flips the caller's ys in place (y := pageHeight - y) as the real writer does.
 
@@ -33,6 +34,8 @@ public:
     std::vector<std::string> calls;
     PageGeometry geometry;
     std::vector<DecodedImage> images;
+    bool keepImages = true;
+    int inconsistentImages = 0;  // pixel buffers that do not match their size
 
     // Configurable answers.
     int setFontResult = 0;
@@ -102,7 +105,9 @@ public:
         if (mask.kind == ImageMask::Kind::SoftMask) m = "alpha";
         calls.push_back("DrawImage " + Num(x) + " " + Num(y) + " " + Num(w) + " " + Num(h) + " " +
                         std::to_string(image.width) + "x" + std::to_string(image.height) + " " + m);
-        images.push_back(image);
+        const size_t pixels = size_t(image.width) * image.height;
+        if (image.rgb.size() != pixels * 3 || (image.hasAlpha && image.alpha.size() != pixels)) ++inconsistentImages;
+        if (keepImages) images.push_back(image);
     }
 
     // Number formatting used in the lines, for tests that build expected lines.

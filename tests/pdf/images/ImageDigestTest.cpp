@@ -70,6 +70,45 @@ TEST(ImageMasks, InconsistentBuffersAreRefused) {
     EXPECT_FALSE(ImageIsConsistent(DecodedImage{}));
 }
 
+// Undoes the Up predictor the way a reader does: tag byte, then each byte plus the one above.
+std::vector<uint8_t> Unpredict(const std::vector<uint8_t>& predicted, size_t rowBytes) {
+    std::vector<uint8_t> rows;
+    for (size_t at = 0; at + rowBytes + 1 <= predicted.size(); at += rowBytes + 1) {
+        EXPECT_EQ(predicted[at], 2);
+        for (size_t i = 0; i < rowBytes; ++i) {
+            const uint8_t above = rows.size() >= rowBytes ? rows[rows.size() - rowBytes] : 0;
+            rows.push_back(static_cast<uint8_t>(predicted[at + 1 + i] + above));
+        }
+    }
+    return rows;
+}
+
+std::vector<uint8_t> Inflate(const std::vector<uint8_t>& packed, size_t expected) {
+    std::vector<uint8_t> back(expected + 1);
+    uLongf backSize = static_cast<uLongf>(back.size());
+    EXPECT_EQ(uncompress(back.data(), &backSize, packed.data(), packed.size()), Z_OK);
+    back.resize(backSize);
+    return back;
+}
+
+TEST(ImageDeflate, PredictedRowsInflateBackToTheSamples) {
+    struct Shape {
+        size_t rowBytes, rows;
+    };
+    // One row, a few, and enough rows for several compression batches.
+    for (Shape shape : {Shape{3, 1}, Shape{7, 5}, Shape{9900, 400}}) {
+        std::vector<uint8_t> data(shape.rowBytes * shape.rows);
+        uint32_t seed = 7;
+        for (size_t i = 0; i < data.size(); ++i) {
+            seed = seed * 1103515245 + 12345;
+            data[i] = static_cast<uint8_t>((i % shape.rowBytes) / 3 + (seed >> 29));
+        }
+        const std::vector<uint8_t> packed = DeflateRowsUp(data, shape.rowBytes, shape.rows);
+        EXPECT_EQ(Unpredict(Inflate(packed, data.size() + shape.rows), shape.rowBytes), data) << shape.rowBytes;
+    }
+    EXPECT_THROW(DeflateRowsUp(std::vector<uint8_t>(10), 3, 3), std::invalid_argument);
+}
+
 TEST(ImageDeflate, InflatesBackToTheSamples) {
     for (size_t size : {size_t(0), size_t(1), size_t(100000), size_t(3000000)}) {
         std::vector<uint8_t> data(size);

@@ -100,6 +100,10 @@ TEST(BitmapRecordsRobustness, FlippedBitsNeverCrash) {
     RecordingPageWriter writer;
     uint32_t key = kInitialKeyColor;
     CBitmapRecords records(surface, &writer, 1.0, key);
+    // Flipped sizes may ask for huge pictures; a small cap keeps the loop quick and is
+    // what a hostile record meets too, only larger.
+    records.SetMaxPixels(1 << 16);
+    writer.keepImages = false;
     const testing::Dib mask = testing::Mono(3, {{true, false, true}});
     uint32_t seed = 99;
     for (const testing::Dib& dib : Samples()) {
@@ -113,11 +117,10 @@ TEST(BitmapRecordsRobustness, FlippedBitsNeverCrash) {
             std::vector<uint8_t> maskBytes = mask.bmi;
             maskBytes[(seed >> 4) % maskBytes.size()] ^= uint8_t(seed >> 16);
             PlayAll(records, all.first(p.bmiSize), all.subspan(p.bmiSize), maskBytes, mask.bits);
-            writer.images.clear();  // keep memory small; consistency is checked as we go
             writer.calls.clear();
         }
     }
-    ExpectConsistent(writer);
+    EXPECT_EQ(writer.inconsistentImages, 0);
 }
 
 }  // namespace
