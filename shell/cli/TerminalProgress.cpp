@@ -60,10 +60,10 @@ void TerminalProgress::Run(ProgressMessage& progress) {
     int32_t shownDone = -1;
     while (running_.load()) {
         if (interrupted) progress.RequestStop();
-        Draw(progress, shownRevision, shownDone);
+        if (draw_) Draw(progress, shownRevision, shownDone);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    Draw(progress, shownRevision, shownDone);  // the last message of the run
+    if (draw_) Draw(progress, shownRevision, shownDone);  // the last message of the run
 }
 
 }  // namespace slidemill

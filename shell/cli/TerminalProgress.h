@@ -14,7 +14,8 @@ namespace slidemill {
 
 class TerminalProgress : public IProgressDisplay {
 public:
-    explicit TerminalProgress(TerminalOutput& out) : out_(out) {}
+    // With draw false nothing is shown, but Ctrl-C still stops the run.
+    TerminalProgress(TerminalOutput& out, bool draw) : out_(out), draw_(draw) {}
     ~TerminalProgress() override { FinishProgress(); }
 
     void StartProgress(ProgressMessage& progress) override;
@@ -28,6 +29,7 @@ private:
     void Draw(ProgressMessage& progress, uint64_t& shownRevision, int32_t& shownDone);
 
     TerminalOutput& out_;
+    bool draw_;
     std::thread thread_;
     std::atomic<bool> running_{false};
 };

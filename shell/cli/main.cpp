@@ -146,10 +146,10 @@ int Convert(const ConvertArgs& args) {
     const bool interactive = isatty(STDIN_FILENO) && out.tty;
     TerminalPrompt prompt(out, args.yes, args.view, interactive);
     ProgressMessage progress;
-    TerminalProgress display(out);
+    TerminalProgress display(out, !args.quiet && out.tty);
 
     ConversionServices services(factory, clipboard, pictures, prompt, progress);
-    if (!args.quiet && out.tty) services.display = &display;
+    services.display = &display;
     services.launchViewer = LaunchViewer;
     services.releaseSharedFontCollection = [] { ReleaseSharedFontCollection(); };
     TerminalProgress::CatchInterrupt();
