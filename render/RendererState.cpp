@@ -55,7 +55,7 @@ void CEmfRenderer::OnSetBkMode(int32_t mode) {
     if (b && b->kind == RasterBrush::Kind::Hatch) {
         // A new holder with the same source record, so saved states keep the old brush.
         RasterBrush rebuilt = *b;
-        rebuilt.background = (rebuilt.background & 0x00FFFFFF) | (mode == 1 ? 0u : 0xFF000000u);
+        rebuilt.background = Argb(bkColor_, mode == 1 ? 0 : 0xFF);
         CObjectRef* ref = CObjectRef::Create(std::move(rebuilt));
         ref->sourceHandle = brush_.get()->sourceHandle;
         ref->usesTextColors = brush_.get()->usesTextColors;

@@ -196,12 +196,13 @@ GdiHandle PlaybackContext::CreateExtPen(const EXTLOGPEN& p, std::vector<uint8_t>
 }
 
 GdiHandle PlaybackContext::CreateBrushIndirect(const LOGBRUSH& b) {
+    // Indirect creation knows only solid, hollow and hatched brushes ([MS-EMF] 2.3.7.1):
+    // other styles would need a pattern handle the description cannot carry, so no
+    // brush is made and the slot stays empty.
+    if (b.lbStyle != brush::kSolid && b.lbStyle != brush::kNull && b.lbStyle != brush::kHatched) return 0;
     GdiObject o;
     o.kind = GdiObjectKind::Brush;
     o.brush = b;
-    // Indirect creation knows only solid, hollow and hatched brushes.
-    if (o.brush.lbStyle != brush::kSolid && o.brush.lbStyle != brush::kNull && o.brush.lbStyle != brush::kHatched)
-        o.brush.lbStyle = brush::kSolid;
     return Add(std::move(o));
 }
 
@@ -466,7 +467,7 @@ bool PlaybackContext::GetTextExtentPoint(const char16_t* text, int count, SIZEL&
 
 void PlaybackContext::PutObject(HandleTable& table, uint32_t slot, GdiHandle handle) {
     if (slot == 0 || slot >= table.slots.size()) {  // no such slot: the object is not kept
-        DeleteObject(handle);
+        if (handle) DeleteObject(handle);
         return;
     }
     if (table.slots[slot]) DeleteObject(table.slots[slot]);

@@ -69,6 +69,8 @@ TEST(PlaybackContext, RecordsCreateSelectAndDeleteObjectsInTheirSlots) {
     EXPECT_TRUE(dc.PlayRecord(table, Rec(EMR_CREATEBRUSHINDIRECT, {3, 2, 0x00FF00, 4})));
     dc.PlayRecord(table, Rec(EMR_CREATEPEN, {9, 0, 1, 0, 0}));  // no slot 9: not kept
     dc.PlayRecord(table, Rec(EMR_CREATEPEN, {0, 0, 1, 0, 0}));  // slot 0 is the metafile's
+    dc.PlayRecord(table, Rec(EMR_CREATEBRUSHINDIRECT, {1, 3, 0, 0}));  // a pattern style cannot be made this way
+    EXPECT_EQ(table.slots[1], 0u);
     EXPECT_EQ(dc.ObjectCount(), 2u);
     LOGPEN p;
     ASSERT_EQ(dc.GetObject(table.slots[2], p), 16);
