@@ -95,6 +95,8 @@ public:
     ProgressMessage& Progress() { return progress_; }
     cWaitDialog& WaitDialog() const { return *waitDialog_; }
     MenuButton* HelpButton() const { return helpButton_; }
+    // The window's message boxes, usable from any thread.
+    IPrompt& Prompt() { return prompt_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -7,8 +7,6 @@
 
 #include <podofo/base/PdfEncodingFactory.h>
 
-#include "platform/Clipboard.h"
-#include "platform/automation/DeckApp.h"
 #include "shell/gui/GraphicsStartup.h"
 #include "shell/gui/GuiBackends.h"
 #include "shell/gui/MainWindow.h"
@@ -21,7 +19,9 @@ int main(int argc, char** argv) {
     {
         slidemill::GuiBackends backends;
         slidemill::MainWindow window(backends.Services());
+        backends.SetPrompt(&window.Prompt());
         window.exec();
+        backends.SetPrompt(nullptr);
     }
     // The PDF library's shared encoding tables live until the program ends.
     PoDoFo::PdfEncodingFactory::FreeGlobalEncodingInstances();

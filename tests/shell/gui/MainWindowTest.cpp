@@ -21,7 +21,9 @@
 #include "FakePresentation.h"
 #include "GuiTestSupport.h"
 #include "platform/automation/DeckApp.h"
+#include "render/SharedFontCollection.h"
 #include "shell/FramedWmfPictureSource.h"
+#include "shell/pictures/DocumentPictureSource.h"
 #include "shell/gui/DialogUnits.h"
 #include "shell/gui/MainWindow.h"
 #include "shell/gui/ProgressDialog.h"
@@ -362,14 +364,16 @@ TEST(MainWindow, PickAndConvertADeckFolderAnsweringTheQuestions) {
     const std::string pdf = (deckDir / "deck.pdf").string();
     Touch(pdf);  // a PDF from an earlier run
 
+    // The real road: the deck application, the metafile document and the record player.
     Clipboard clipboard;
     DeckAppFactory deckApp(clipboard);
-    FramedWmfPictureSource pictures;
+    DocumentPictureSource pictures;
     std::vector<QUrl> opened;
     MainWindowServices s;
     s.appFactory = &deckApp;
     s.pictures = &pictures;
     s.clipboard = &clipboard;
+    s.releaseSharedFontCollection = [] { ReleaseSharedFontCollection(); };
     s.nativeFileDialogs = false;
     s.temporaryFolder = work.path().toStdString() + "/";
     s.openUrl = [&](const QUrl& url) {
@@ -419,6 +423,9 @@ TEST(MainWindow, PickAndConvertADeckFolderAnsweringTheQuestions) {
     if (pages != "?") {
         EXPECT_EQ(pages, std::to_string(slides));
     }
+    if (!testing::ScreenshotDir().empty())
+        std::filesystem::copy_file(pdf, testing::ScreenshotDir() + "/demo-deck.pdf",
+                                   std::filesystem::copy_options::overwrite_existing);
 }
 
 TEST(MainWindow, StopDuringAMultiSlideRunEndsThePdfAfterTheCurrentSlide) {
