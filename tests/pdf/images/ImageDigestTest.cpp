@@ -95,13 +95,15 @@ TEST(ImageDeflate, PredictedRowsInflateBackToTheSamples) {
     struct Shape {
         size_t rowBytes, rows;
     };
-    // One row, a few, and enough rows for several compression batches.
-    for (Shape shape : {Shape{3, 1}, Shape{7, 5}, Shape{9900, 400}}) {
+    // One row, a few, enough rows for several compression batches, and pictures large
+    // enough to be compressed in bands at once (two one-row bands among them: the second
+    // is predicted from the first).
+    for (Shape shape : {Shape{3, 1}, Shape{7, 5}, Shape{9900, 400}, Shape{9900, 601}, Shape{3000000, 2}}) {
         std::vector<uint8_t> data(shape.rowBytes * shape.rows);
         uint32_t seed = 7;
         for (size_t i = 0; i < data.size(); ++i) {
             seed = seed * 1103515245 + 12345;
-            data[i] = static_cast<uint8_t>((i % shape.rowBytes) / 3 + (seed >> 29));
+            data[i] = static_cast<uint8_t>((i % shape.rowBytes) / 3 + (i / shape.rowBytes) * 5 + (seed >> 29));
         }
         const std::vector<uint8_t> packed = DeflateRowsUp(data, shape.rowBytes, shape.rows);
         EXPECT_EQ(Unpredict(Inflate(packed, data.size() + shape.rows), shape.rowBytes), data) << shape.rowBytes;
