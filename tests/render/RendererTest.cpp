@@ -271,6 +271,44 @@ TEST(RendererState, MoveToAfterEndPathDiscardsThePath) {
     EXPECT_TRUE(f.Take().empty());
 }
 
+TEST(RendererState, MapColorFollowsTheRenderOptions) {
+    struct Case {
+        uint32_t white;
+        int32_t mode;
+        int32_t invert;
+        COLORREF in, out;
+    } cases[] = {
+        {0xFFFFFF, 2, 0, 0x02123456, 0x123456},  // the defaults: only the top byte goes
+        {0x00EEEE, 2, 0, 0xFFFFFF, 0x00EEEE},    // white replaced
+        {0x00EEEE, 0, 0, 0xFFFFFF, 0xFFFFFF},    // replacement off
+        {0x00EEEE, 2, 1, 0xFFFFFF, 0xFF1111},    // replaced, then inverted
+        {0xFFFFFF, 2, 1, 0x000000, 0xFFFFFF},    // inverted
+    };
+    for (const Case& c : cases) {
+        CEmfRenderer r;
+        RenderOptions o;
+        o.whiteReplacement = c.white;
+        o.colorMode = c.mode;
+        o.invertColors = c.invert;
+        r.SetRenderOptions(o);
+        EXPECT_EQ(r.MapColor(c.in), c.out) << std::hex << c.in;
+    }
+}
+
+TEST(RendererState, ADeletedBrushStaysCurrentUntilReplaced) {
+    Fixture f;
+    GdiHandle b = f.Brush(brush::kSolid, 0x0000FF);
+    f.r.OnSelectBrush(b);
+    f.r.OnSaveDC();
+    EXPECT_TRUE(f.dc.DeleteObject(b));
+    EXPECT_EQ(f.dc.GetObjectType(b), GdiObjectKind::None);
+    f.r.OnSelectBrush(f.dc.GetStockObject(stock::kNullBrush));
+    EXPECT_FALSE(f.r.HasBrush());
+    f.r.OnRestoreDC(-1);  // the saved state still holds the deleted brush
+    ASSERT_TRUE(f.r.HasBrush());
+    EXPECT_EQ(f.r.CurrentBrush()->foreground, 0xFFFF0000u);
+}
+
 // ---- mapping -----------------------------------------------------------------------------
 
 TEST(RendererMapping, WithoutWindowExtentOneUnitIsOnePoint) {
