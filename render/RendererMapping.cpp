@@ -1,6 +1,7 @@
 // Coordinate mapping: the PDF mapping (a scale and offset from the window extent only)
 // and the raster transform, which follows the mapping records as a device context does.
 #include <cmath>
+#include <cstdlib>
 
 #include "metafile/EmfHeader.h"
 #include "platform/gdi/PlaybackContext.h"
@@ -20,7 +21,9 @@ int32_t Caps(PlaybackContext* dc, int index) {
 // division by zero (which the platform would fault on).
 int32_t IsotropicHeight(int32_t aspectX, int32_t vex, int32_t aspectY, int32_t wey, int32_t wex) {
     if (aspectY == 0 || wex == 0) return 0;
-    int64_t v = (int64_t(aspectX) * vex) / aspectY * wey / wex;
+    int64_t v = (int64_t(aspectX) * vex) / aspectY;
+    if (wey != 0 && (v > INT64_MAX / std::abs(int64_t(wey)) || v < -(INT64_MAX / std::abs(int64_t(wey))))) return 0;
+    v = v * wey / wex;
     if (v > INT32_MAX || v < INT32_MIN) return 0;
     return -int32_t(v);
 }

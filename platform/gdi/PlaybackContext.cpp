@@ -459,7 +459,7 @@ bool PlaybackContext::GetTextExtentPoint(const char16_t* text, int count, SIZEL&
     std::vector<int32_t> extents;
     if (!Measurer().MeasureExtents(font, text, count, extents)) return false;
     size.cx = extents.empty() ? 0 : extents.back();
-    size.cy = std::abs(font.lfHeight);
+    size.cy = int32_t(std::min<int64_t>(std::abs(int64_t(font.lfHeight)), INT32_MAX));
     return true;
 }
 
