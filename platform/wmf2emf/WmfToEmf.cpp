@@ -687,43 +687,48 @@ bool Converter::CreatePalette(ByteReader& p) {
     return true;
 }
 
-// [MS-WMF] 2.2.1.5 Region: a header, a bounding box and scans of (left, right) pairs.
-// It becomes an RGNDATA of rectangles, kept by the converter: EMF records carry
-// regions inline rather than as objects.
-bool Converter::CreateRegion(ByteReader& p) {
-    p.U16();  // nextInChain
-    p.I16();  // ObjectType
-    p.I32();  // ObjectCount
-    p.I16();  // RegionSize
-    int16_t scanCount = p.I16();
+// [MS-WMF] 2.2.1.5 Region: a 22-byte header (nextInChain, ObjectType, a 32-bit
+// ObjectCount, RegionSize, ScanCount, maxScan, bounding box) and scans of (left, right)
+// pairs framed by their count. Some writers store ObjectCount in 16 bits; the layout
+// whose scans frame cleanly is taken. Nothing is guessed from a region that frames
+// under neither: its slot is taken and the records using it are skipped.
+namespace {
+
+bool ParseRegion(std::span<const uint8_t> bytes, size_t headerSize, std::vector<EmfRectL>& rects, EmfRectL& bounds) {
+    ByteReader p(bytes);
+    if (!p.Seek(headerSize - 12)) return false;
+    const int16_t scanCount = p.I16();
     p.I16();  // maxScan
-    int16_t l = p.I16(), t = p.I16(), r = p.I16(), b = p.I16();
-    if (!p.Ok()) {
-        AddObject(ObjectKind::Other);
-        return false;
-    }
-    std::vector<EmfRectL> rects;
-    for (int32_t s = 0; s < scanCount && p.Ok(); ++s) {
-        uint16_t count = p.U16();
-        uint16_t top = p.U16();
-        uint16_t bottom = p.U16();
-        if (!p.Ok() || count % 2 || !p.Has(size_t(count) * 2 + 2)) {
-            p.Fail();
-            break;
-        }
+    const int16_t l = p.I16(), t = p.I16(), r = p.I16(), b = p.I16();
+    if (!p.Ok() || scanCount < 0) return false;
+    rects.clear();
+    for (int32_t s = 0; s < scanCount; ++s) {
+        const uint16_t count = p.U16();
+        const int16_t top = p.I16();
+        const int16_t bottom = p.I16();
+        if (!p.Ok() || count % 2 || !p.Has(size_t(count) * 2 + 2)) return false;
         for (uint16_t k = 0; k < count / 2; ++k) {
-            int16_t left = p.I16();
-            int16_t right = p.I16();
-            rects.push_back({left, int16_t(top), right, int16_t(bottom)});
+            const int16_t left = p.I16();
+            const int16_t right = p.I16();
+            rects.push_back({left, top, right, bottom});
         }
-        p.U16();  // count again
+        if (p.U16() != count) return false;
     }
-    int32_t index = AddObject(ObjectKind::Region);
-    if (index < 0) return false;
+    bounds = Normalized(l, t, r, b);
+    return true;
+}
+
+}  // namespace
+
+bool Converter::CreateRegion(ByteReader& p) {
+    std::span<const uint8_t> bytes = p.View(p.Remaining());
+    std::vector<EmfRectL> rects;
+    EmfRectL bounds;
+    const bool ok = ParseRegion(bytes, 22, rects, bounds) || ParseRegion(bytes, 20, rects, bounds);
+    int32_t index = AddObject(ok ? ObjectKind::Region : ObjectKind::Other);
+    if (index < 0 || !ok) return false;
     WmfObject& o = objects_[size_t(index)];
-    // A damaged scan list still leaves a region: the bounding box.
-    if (!p.Ok()) rects.assign(1, Normalized(l, t, r, b));
-    o.rgnBounds = Normalized(l, t, r, b);
+    o.rgnBounds = bounds;
     ByteWriter rgn;
     rgn.U32(32);  // RgnDataHeader size
     rgn.U32(1);   // RDH_RECTANGLES
@@ -884,8 +889,9 @@ bool Converter::SelectClipRegion(ByteReader& p) {
     uint16_t index = p.U16();
     if (!p.Ok()) return false;
     WmfObject* o = Object(index);
+    if (o && o->kind != ObjectKind::Region) return false;  // not a region, or one that did not parse
     ByteWriter b;
-    if (o && o->kind == ObjectKind::Region) {
+    if (o) {
         b.U32(uint32_t(o->rgnData.size()));
         b.U32(kRgnCopy);
         b.Bytes(o->rgnData.data(), o->rgnData.size());

@@ -149,6 +149,47 @@ TEST(WmfToEmfObjects, RegionsBecomeInlineRegionData) {
     EXPECT_EQ(U32At(recs[7], 8), 0u);
 }
 
+TEST(WmfToEmfObjects, RegionLayoutsAndDamagedRegions) {
+    struct Case {
+        const char* what;
+        std::vector<int> words;
+        bool translated;
+    } cases[] = {
+        {"32-bit object count", {0, 6, 0, 0, 34, 1, 1, 0, 0, 20, 10, 2, 0, 10, 0, 20, 2}, true},
+        {"16-bit object count", {0, 6, 0, 32, 1, 1, 0, 0, 20, 10, 2, 0, 10, 0, 20, 2}, true},
+        {"no scans", {0, 6, 0, 0, 22, 0, 0, 0, 0, 20, 10}, true},
+        {"scan count beyond the data", {0, 6, 0, 0, 34, 9, 1, 0, 0, 20, 10, 2, 0, 10, 0, 20, 2}, false},
+        {"odd scan count", {0, 6, 0, 0, 34, 1, 1, 0, 0, 20, 10, 1, 0, 10, 0, 1}, false},
+        {"closing count differs", {0, 6, 0, 0, 34, 1, 1, 0, 0, 20, 10, 2, 0, 10, 0, 20, 4}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WmfBuilder b;
+        ByteWriter region;
+        for (int v : c.words) region.U16(uint16_t(v));
+        b.Rec(META_CREATEBRUSHINDIRECT, {0, 0xFF, 0, 0})  // index 0
+            .Raw(META_CREATEREGION, region.Buffer())     // index 1 either way
+            .Rec(META_FILLREGION, {1, 0})
+            .Rec(META_SELECTCLIPREGION, {1})
+            .Rec(META_CREATEPENINDIRECT, {0, 1, 0, 0, 0});  // index 2
+        auto recs = Convert(b.Finish());
+        std::vector<uint32_t> types;
+        for (const EmfRec& r : recs) types.push_back(r.type);
+        std::vector<uint32_t> expected = {EMR_HEADER, EMR_CREATEBRUSHINDIRECT};
+        if (c.translated) {
+            expected.push_back(EMR_FILLRGN);
+            expected.push_back(EMR_EXTSELECTCLIPRGN);
+        }
+        expected.push_back(EMR_CREATEPEN);
+        expected.push_back(EMR_EOF);
+        EXPECT_EQ(types, expected);
+        EXPECT_EQ(U32At(recs[recs.size() - 2], 8), 3u);  // the pen: the region kept its slot
+        if (c.translated) {
+            EXPECT_EQ(U32At(recs[2], 8 + 16 + 8), 32u);  // RgnDataHeader size
+        }
+    }
+}
+
 TEST(WmfToEmfObjects, DibPatternBrush) {
     ByteWriter p;
     p.U16(5);  // BS_DIBPATTERNPT
