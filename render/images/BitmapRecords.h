@@ -27,6 +27,10 @@ namespace slidemill {
 
 using BitmapBytes = std::span<const uint8_t>;
 
+// The blend function of an alpha-blend record applied to its decoded bitmap: afterwards the
+// alpha channel is what the page shows of each pixel and the colours are not premultiplied.
+void ApplyBlendFunction(DecodedImage& image, uint32_t blend);
+
 class CBitmapRecords {
 public:
     CBitmapRecords(IRenderSurface& surface, IPageWriter* writer, double pdfScale, uint32_t& keyColor);
@@ -48,8 +52,12 @@ public:
                 int32_t yMask, BitmapBytes maskBits, BitmapBytes maskBmi);
     // EMR_TRANSPARENTBLT: keyed on the record's transparent colour (a COLORREF).
     void TransparentBlt(const RECTL& dest, BitmapBytes bits, BitmapBytes bmi, uint32_t usage, uint32_t transparent);
-    // EMR_ALPHABLEND: the bitmap without any transparency; the blend function is not kept.
-    void AlphaBlend(const RECTL& dest, BitmapBytes bits, BitmapBytes bmi, uint32_t usage);
+    // EMR_ALPHABLEND: the bitmap blended as the record's BLENDFUNCTION says
+    // ([MS-EMF] 2.3.1.1; SourceConstantAlpha in bits 16-23, AlphaFormat in bits 24-31):
+    // with AC_SRC_ALPHA the bitmap's own (premultiplied) alpha, times the constant alpha,
+    // becomes the image's soft mask and the colours are divided back by it; without it only
+    // the constant alpha does. Fully opaque results are placed without a mask.
+    void AlphaBlend(const RECTL& dest, BitmapBytes bits, BitmapBytes bmi, uint32_t usage, uint32_t blend);
 
     // The bitmap of a record as pixels, with the palette selected in the playback context
     // for palette-relative colours. False when it does not decode.

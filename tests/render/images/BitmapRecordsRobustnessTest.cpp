@@ -41,7 +41,8 @@ void PlayAll(CBitmapRecords& records, std::span<const uint8_t> bmi, std::span<co
         records.MaskBlt(dest, bits, bmi, usage, 0xAACC0020, 3, -7, maskBits, maskBmi);
         records.PlgBlt(points, bits, bmi, usage, -1, 2, maskBits, maskBmi);
         records.TransparentBlt(dest, bits, bmi, usage, 0xFFFFFF);
-        records.AlphaBlend(dest, bits, bmi, usage);
+        records.AlphaBlend(dest, bits, bmi, usage, 0x01FF0000);
+        records.AlphaBlend(dest, bits, bmi, usage, 0x00800000);
     }
 }
 

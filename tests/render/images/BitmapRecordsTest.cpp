@@ -156,7 +156,7 @@ TEST(Placement, DestinationIsMappedWithOffsetsAndScale) {
 TEST(Placement, MirroredDestinationKeepsItsSigns) {
     Fixture f;
     const testing::Dib dib = Rgb24(1, 1, {kRed});
-    f.records.AlphaBlend({110, 70, 10, 20}, dib.bits, dib.bmi, 0);
+    f.records.StretchBlt({110, 70, 10, 20}, dib.bits, dib.bmi, 0, kRopSrcCopy);
     EXPECT_EQ(f.writer.calls, (std::vector<std::string>{"DrawImage 110 70 -100 -50 1x1 none"}));
 }
 
@@ -221,17 +221,58 @@ TEST(MaskBlt, MaskRowsFollowTheSourceRows) {
     EXPECT_EQ(f.writer.calls[1], "DrawImage 0 0 10 10 1x3 alpha");
 }
 
-TEST(TransparentAndAlpha, KeyIsTheRecordColourAndBlendingIsDropped) {
+TEST(TransparentAndAlpha, TransparentBltIsKeyedOnTheRecordColour) {
     Fixture f;
     const testing::Dib dib = Corners(kRed, kRed, kRed, kRed);
     f.records.TransparentBlt(kDest, dib.bits, dib.bmi, 0, 0x0000FF);  // COLORREF red
-    // 32-bit pixels with alpha still go on the page opaque.
+    EXPECT_EQ(f.writer.calls, (std::vector<std::string>{"DrawImage 10 20 100 50 3x3 key 0x0000ff"}));
+}
+
+// A 2 x 1 32-bit bitmap, premultiplied BGRA: half-transparent red, then a transparent pixel.
+testing::Dib HalfRedThenClear() {
     testing::Dib argb;
-    argb.bmi = testing::InfoHeader(1, 1, 32, 0);
-    argb.bits = {0x10, 0x20, 0x30, 0x40};
-    f.records.AlphaBlend(kDest, argb.bits, argb.bmi, 0);
-    EXPECT_EQ(f.writer.calls, (std::vector<std::string>{"DrawImage 10 20 100 50 3x3 key 0x0000ff",
-                                                        "DrawImage 10 20 100 50 1x1 none"}));
+    argb.bmi = testing::InfoHeader(2, 1, 32, 0);
+    argb.bits = {0x00, 0x00, 0x80, 0x80, 0x00, 0x00, 0x00, 0x00};
+    return argb;
+}
+
+TEST(TransparentAndAlpha, PerPixelAlphaBecomesTheSoftMaskWithPlainColours) {
+    Fixture f;
+    const testing::Dib argb = HalfRedThenClear();
+    f.records.AlphaBlend(kDest, argb.bits, argb.bmi, 0, 0x01FF0000);  // AC_SRC_ALPHA, constant 255
+    ASSERT_EQ(f.writer.calls, (std::vector<std::string>{"DrawImage 10 20 100 50 2x1 alpha"}));
+    EXPECT_EQ(f.writer.images[0].alpha, (std::vector<uint8_t>{0x80, 0x00}));
+    EXPECT_EQ(f.writer.images[0].rgb, (std::vector<uint8_t>{255, 0, 0, 0, 0, 0}));  // 0x80 / 0x80 * 255
+    // With a constant alpha of one half on top.
+    f.records.AlphaBlend(kDest, argb.bits, argb.bmi, 0, 0x01800000);
+    EXPECT_EQ(f.writer.images[1].alpha, (std::vector<uint8_t>{0x40, 0x00}));
+}
+
+TEST(TransparentAndAlpha, BitFieldBitmapsGiveTheirFourthByteWhenTheRecordAsksForAlpha) {
+    // 32-bit bit fields with the plain colour masks, as icons are stored: the decoder sees
+    // no alpha, the record's AC_SRC_ALPHA makes the fourth byte count. Top-down rows.
+    testing::Dib icon;
+    icon.bmi = testing::InfoHeader(2, -1, 32, 0, {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0});
+    icon.bmi[16] = 3;  // BI_BITFIELDS
+    icon.bits = {0x00, 0x00, 0x80, 0x80, 0x00, 0x00, 0x00, 0x00};
+    Fixture f;
+    f.records.AlphaBlend(kDest, icon.bits, icon.bmi, 0, 0x01FF0000);
+    f.records.AlphaBlend(kDest, icon.bits, icon.bmi, 0, 0x00FF0000);  // no AC_SRC_ALPHA: opaque
+    ASSERT_EQ(f.writer.images.size(), 2u);
+    EXPECT_EQ(f.writer.images[0].alpha, (std::vector<uint8_t>{0x80, 0x00}));
+    EXPECT_EQ(f.writer.images[0].rgb, (std::vector<uint8_t>{255, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(f.writer.images[1].alpha, (std::vector<uint8_t>{0xFF, 0xFF}));
+}
+
+TEST(TransparentAndAlpha, WithoutSourceAlphaOnlyTheConstantCounts) {
+    Fixture f;
+    const testing::Dib argb = HalfRedThenClear();
+    f.records.AlphaBlend(kDest, argb.bits, argb.bmi, 0, 0x00FF0000);  // no AC_SRC_ALPHA: opaque
+    f.records.AlphaBlend(kDest, argb.bits, argb.bmi, 0, 0x00400000);
+    ASSERT_EQ(f.writer.images.size(), 2u);
+    EXPECT_EQ(f.writer.images[0].alpha, (std::vector<uint8_t>{0xFF, 0xFF}));  // the writer drops an opaque mask
+    EXPECT_EQ(f.writer.images[1].alpha, (std::vector<uint8_t>{0x40, 0x40}));
+    EXPECT_EQ(f.writer.images[1].rgb, (std::vector<uint8_t>{0x80, 0, 0, 0, 0, 0}));  // colours as stored
 }
 
 // ---- palettes, no writer ------------------------------------------------------------
