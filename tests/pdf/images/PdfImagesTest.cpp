@@ -272,6 +272,42 @@ TEST(PdfImageMemory, ImageDataReachesTheFileWhenItsPageEnds) {
     ExpectQpdfClean(path);
 }
 
+TEST(PdfImageMemory, CloseWithAPageStillOpenWritesItsImages) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.Valid());
+    const std::string path = folder.File("open.pdf");
+    {
+        CPdfPageWriter writer(path);
+        writer.CreateDocument();
+        writer.BeginPage(0, 720, 540);
+        writer.DrawImage(0, 0, 100, 100, Noise(8, 8, 3), {});
+        writer.Close();  // ends the page itself
+    }
+    ASSERT_EQ(ColourImages(path).size(), 1u);
+    EXPECT_EQ(ColourImages(path)[0].width, 8);
+    ExpectQpdfClean(path);
+}
+
+TEST(PdfImageSharing, ANewDocumentStartsWithoutImages) {
+    // The same writer, a second document: the picture is written into the new file rather
+    // than referred to in the old one.
+    TempFolder folder;
+    ASSERT_TRUE(folder.Valid());
+    const std::string path = folder.File("again.pdf");
+    const DecodedImage picture = Noise(8, 8, 4);
+    CPdfPageWriter writer(path);
+    for (int run = 0; run < 2; ++run) {
+        writer.CreateDocument();
+        writer.BeginPage(0, 720, 540);
+        writer.DrawImage(0, 0, 100, 100, picture, {});
+        writer.EndPage();
+        writer.Close();
+        EXPECT_EQ(writer.DistinctImageCount(), 1u);
+    }
+    ASSERT_EQ(ColourImages(path).size(), 1u);
+    ExpectQpdfClean(path);
+}
+
 TEST(PdfImageRendering, KeyedAndMaskedPixelsShowThePageThrough) {
     if (!HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm not installed";
     TempFolder folder;
