@@ -21,6 +21,7 @@
 #include "FakePresentation.h"
 #include "GuiTestSupport.h"
 #include "platform/automation/DeckApp.h"
+#include "platform/office/OfficePresentationApp.h"
 #include "render/SharedFontCollection.h"
 #include "shell/FramedWmfPictureSource.h"
 #include "shell/pictures/DocumentPictureSource.h"
@@ -474,6 +475,55 @@ TEST(MainWindow, StopDuringAMultiSlideRunEndsThePdfAfterTheCurrentSlide) {
     if (pages != "?") {
         EXPECT_EQ(pages, "3");
     }
+}
+
+// The office suite behind the window: picking a real presentation reads its summary, and
+// converting one listed slide gives a one-page PDF. Skipped without the corpus or soffice.
+TEST(MainWindow, PickAndConvertAPresentationThroughTheOfficeSuite) {
+    const std::filesystem::path deck =
+        std::filesystem::path(SLIDEMILL_CORPUS) / "ppt" / "poi__test-data__slideshow__WithLinks.ppt";
+    if (!std::filesystem::exists(deck)) GTEST_SKIP() << "corpus presentation not found";
+    if (QStandardPaths::findExecutable("soffice").isEmpty()) GTEST_SKIP() << "soffice not installed";
+    QTemporaryDir work;
+    Clipboard clipboard;
+    OfficePresentationAppFactory office(clipboard);
+    DocumentPictureSource pictures;
+    MainWindowServices s;
+    s.appFactory = &office;
+    s.pictures = &pictures;
+    s.clipboard = &clipboard;
+    s.releaseSharedFontCollection = [] { ReleaseSharedFontCollection(); };
+    s.temporaryFolder = work.path().toStdString() + "/";
+    s.openUrl = [](const QUrl&) { return true; };
+    MainWindow window(s);
+    window.show();
+
+    // The derived PDF would land beside the corpus file: pick, then choose another output.
+    BoxRecord problem;
+    {
+        ModalDriver driver({AnswerBox("", QMessageBox::Ok, &problem)});
+        window.SetPickedInput(deck.string());
+    }
+    if (!problem.text.empty()) GTEST_SKIP() << "the office suite did not serve: " << problem.text;
+    const int slides = window.Pages().SlideCountBound();
+    ASSERT_GE(slides, 1);
+    EXPECT_EQ(FindControlAs<QLineEdit>(&window, MW::kIdRangeText)->text().toStdString(),
+              PageRange::PrefillText(slides));
+    const std::string pdf = work.filePath("withlinks.pdf").toStdString();
+    FindControlAs<QLineEdit>(&window, MW::kIdOutputPath)->setText(QString::fromStdString(pdf));
+    FindControlAs<QRadioButton>(&window, MW::kIdPages)->click();
+    FindControlAs<QLineEdit>(&window, MW::kIdRangeText)->setText("1");
+    {
+        ModalDriver driver({AnswerBox("View the output pdf ?", QMessageBox::No)});
+        FindControlAs<QPushButton>(&window, MW::kIdConvert)->click();
+    }
+    EXPECT_TRUE(window.LastResult().ok()) << window.LastResult().message;
+    EXPECT_EQ(window.LastResult().pagesWritten, 1);
+    ASSERT_TRUE(Exists(pdf));
+    EXPECT_EQ(QpdfCheck(pdf), 0);
+    if (!testing::ScreenshotDir().empty())
+        std::filesystem::copy_file(pdf, testing::ScreenshotDir() + "/office.pdf",
+                                   std::filesystem::copy_options::overwrite_existing);
 }
 
 }  // namespace
