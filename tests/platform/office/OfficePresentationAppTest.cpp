@@ -16,6 +16,9 @@
 #include <sstream>
 #include <thread>
 
+#include <zlib.h>
+
+#include "metafile/ByteReader.h"
 #include "platform/office/OfficeLocator.h"
 #include "platform/office/OfficePresentationApp.h"
 #include "platform/office/PresentationSummary.h"
@@ -143,6 +146,90 @@ private:
 
 bool OfficeInstalled() { return !FindSoffice("").empty(); }
 
+// The strings of the text records (META_TEXTOUT, META_EXTTEXTOUT) of a metafile.
+std::vector<std::string> TextsOf(std::span<const uint8_t> wmf) {
+    std::vector<std::string> texts;
+    ByteReader r(wmf);
+    r.Seek(18);
+    while (r.Has(6)) {
+        const size_t at = r.Offset();
+        const uint32_t words = r.PeekU32(at);
+        if (words < 3 || !r.Has(size_t(words) * 2)) break;
+        ByteReader rec = r.Sub(at, size_t(words) * 2);
+        r.Skip(size_t(words) * 2);
+        rec.Skip(4);
+        const uint16_t function = rec.U16();
+        if (function == 0x0521) {  // length, string (padded), y, x
+            const int16_t n = rec.I16();
+            if (n > 0 && rec.Has(size_t(n))) {
+                auto v = rec.View(size_t(n));
+                texts.emplace_back(v.begin(), v.end());
+            }
+        } else if (function == wmf::kExtTextOut) {  // y, x, length, options, [rect], string
+            rec.I16();
+            rec.I16();
+            const int16_t n = rec.I16();
+            const uint16_t options = rec.U16();
+            if (options & 0x0006) rec.Skip(8);
+            if (n > 0 && rec.Has(size_t(n))) {
+                auto v = rec.View(size_t(n));
+                texts.emplace_back(v.begin(), v.end());
+            }
+        }
+        if (function == 0) break;
+    }
+    return texts;
+}
+
+// A zip archive of stored (uncompressed) members.
+std::string StoredZip(const std::vector<std::pair<std::string, std::string>>& members) {
+    ByteWriter out, central;
+    for (const auto& [name, data] : members) {
+        const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())));
+        const uint32_t offset = uint32_t(out.Size());
+        out.U32(0x04034B50);
+        out.U16(20);
+        out.U16(0);
+        out.U16(0);  // stored
+        out.U32(0);  // time, date
+        out.U32(crc);
+        out.U32(uint32_t(data.size()));
+        out.U32(uint32_t(data.size()));
+        out.U16(uint16_t(name.size()));
+        out.U16(0);
+        out.Bytes(name.data(), name.size());
+        out.Bytes(data.data(), data.size());
+        central.U32(0x02014B50);
+        central.U16(20);
+        central.U16(20);
+        central.U16(0);
+        central.U16(0);
+        central.U32(0);
+        central.U32(crc);
+        central.U32(uint32_t(data.size()));
+        central.U32(uint32_t(data.size()));
+        central.U16(uint16_t(name.size()));
+        central.U16(0);
+        central.U16(0);
+        central.U16(0);
+        central.U16(0);
+        central.U32(0);
+        central.U32(offset);
+        central.Bytes(name.data(), name.size());
+    }
+    const uint32_t centralOffset = uint32_t(out.Size());
+    out.Bytes(central.Buffer());
+    out.U32(0x06054B50);
+    out.U16(0);
+    out.U16(0);
+    out.U16(uint16_t(members.size()));
+    out.U16(uint16_t(members.size()));
+    out.U32(uint32_t(central.Size()));
+    out.U32(centralOffset);
+    out.U16(0);
+    return std::string(out.Buffer().begin(), out.Buffer().end());
+}
+
 // One soffice for the whole suite: starting it is the slow part.
 class OfficeApp : public ::testing::Test {
 protected:
@@ -268,6 +355,47 @@ TEST_F(OfficeApp, BadInputsFailWithADescription) {
     }
     // The application is still usable after all of them.
     EXPECT_EQ(Open(files_->Write("after.fodp", kTinyDeck))->GetSlides()->Count(), 2);
+}
+
+TEST_F(OfficeApp, PasswordProtectedFilesSaySo) {
+    // Laid out like a password-protected OpenDocument presentation: the manifest lists
+    // encryption data for its content, which cannot be read without the password.
+    const std::string manifest =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "
+        "manifest:version=\"1.3\">\n"
+        " <manifest:file-entry manifest:full-path=\"/\" "
+        "manifest:media-type=\"application/vnd.oasis.opendocument.presentation\"/>\n"
+        " <manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\" "
+        "manifest:size=\"4000\">\n"
+        "  <manifest:encryption-data manifest:checksum-type=\"SHA1/1K\" manifest:checksum=\"AAAA\">\n"
+        "   <manifest:algorithm manifest:algorithm-name=\"Blowfish CFB\" "
+        "manifest:initialisation-vector=\"AAAAAAAAAAA=\"/>\n"
+        "   <manifest:key-derivation manifest:key-derivation-name=\"PBKDF2\" manifest:key-size=\"16\" "
+        "manifest:iteration-count=\"1024\" manifest:salt=\"AAAAAAAAAAAAAAAAAAAAAA==\"/>\n"
+        "  </manifest:encryption-data>\n"
+        " </manifest:file-entry>\n"
+        "</manifest:manifest>\n";
+    TempFolder local;
+    const std::string odp = local.Write(
+        "secret.odp", StoredZip({{"mimetype", "application/vnd.oasis.opendocument.presentation"},
+                                 {"content.xml", std::string(400, '\x5A')},
+                                 {"META-INF/manifest.xml", manifest}}));
+    EXPECT_NE(Failure(odp).find("protected by a password"), std::string::npos) << Failure(odp);
+}
+
+TEST_F(OfficeApp, CopyDrawsTheMastersSlideNumberForThatSlide) {
+    const std::string path = Corpus("ppt/poi__test-data__slideshow__PictureTypeZero.ppt");
+    if (path.empty()) GTEST_SKIP() << "corpus not present";
+    auto deck = Open(path);
+    for (int16_t n : {2, 3}) {
+        SCOPED_TRACE(n);
+        deck->GetSlides()->Item(n)->Copy();
+        const MetafilePicture* pic = clipboard_->GetMetafilePicture();
+        ASSERT_NE(pic, nullptr);
+        auto texts = TextsOf(pic->wmf);
+        EXPECT_NE(std::find(texts.begin(), texts.end(), std::to_string(n)), texts.end());
+    }
 }
 
 TEST_F(OfficeApp, ProbeDeckLinksOfEveryKind) {
@@ -411,6 +539,25 @@ TEST_F(OfficeLifecycle, QuitAndDestructionLeaveNothingBehind) {
         EXPECT_TRUE(GroupGone(run.group));
         EXPECT_FALSE(fs::exists(run.folder));
     }
+}
+
+TEST_F(OfficeLifecycle, TwoRunsAtOnceKeepApart) {
+    OfficePresentationAppFactory factory(clipboard_);
+    auto first = factory.Create();
+    auto second = factory.Create();
+    ASSERT_NE(first, nullptr) << factory.LastError();
+    ASSERT_NE(second, nullptr) << factory.LastError();
+    RunTrace a = TraceOf(*first), b = TraceOf(*second);
+    EXPECT_NE(a.group, b.group);
+    EXPECT_NE(a.folder, b.folder);
+    TempFolder files;
+    const std::string deck = files.Write("two.fodp", kTinyDeck);
+    EXPECT_EQ(first->GetPresentations()->Open(deck, 0, 0, 0)->GetSlides()->Count(), 2);
+    EXPECT_EQ(second->GetPresentations()->Open(deck, 0, 0, 0)->GetSlides()->Count(), 2);
+    first->Quit();
+    EXPECT_TRUE(GroupGone(a.group));
+    EXPECT_FALSE(GroupMembers(b.group).empty()) << "quitting one run leaves the other alone";
+    EXPECT_EQ(second->GetPresentations()->Open(deck, 0, 0, 0)->GetSlides()->Count(), 2);
 }
 
 TEST_F(OfficeLifecycle, AKilledSofficeIsAnErrorNotAHang) {
