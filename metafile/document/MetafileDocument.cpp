@@ -1,5 +1,6 @@
 #include "metafile/document/MetafileDocument.h"
 
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -102,6 +103,10 @@ CMetafileDocument::CMetafileDocument(IMessagePrompt* prompt, IPrivateFontTable* 
 CMetafileDocument::~CMetafileDocument() {
     Clear();
     PurgePendingDeletions(true);
+    if (!privateTemp_.empty()) {
+        std::error_code ec;
+        fs::remove_all(privateTemp_, ec);
+    }
 }
 
 void CMetafileDocument::ShowMessage(const std::string& text) {
@@ -236,17 +241,26 @@ int CMetafileDocument::PaginateTextDocument(const std::string&, bool, std::vecto
 // ---- private fonts ----
 
 std::string CMetafileDocument::TempSubfolderPath(const std::string& name) const {
-    std::string base = tempFolder_;
-    if (base.empty()) {
-        std::error_code ec;
-        base = fs::temp_directory_path(ec).string();
-        if (ec || base.empty()) return {};
-    }
+    std::string base = tempFolder_.empty() ? privateTemp_ : tempFolder_;
+    if (base.empty()) return {};
     if (base.back() != '/') base += '/';
     return base + name + '/';
 }
 
 std::string CMetafileDocument::MakeTempSubfolder(const std::string& name) const {
+    // Without a run folder, a private one is made: a fixed name in the shared temporary
+    // folder could be a link planted by another user.
+    if (tempFolder_.empty() && privateTemp_.empty()) {
+        std::error_code ec;
+        std::string pattern = fs::temp_directory_path(ec).string();
+        if (ec || pattern.empty()) return {};
+        if (pattern.back() != '/') pattern += '/';
+        pattern += "slidemill-XXXXXX";
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back('\0');
+        if (!::mkdtemp(buf.data())) return {};
+        privateTemp_ = buf.data();
+    }
     std::string folder = TempSubfolderPath(name);
     if (folder.empty()) return {};
     std::error_code ec;

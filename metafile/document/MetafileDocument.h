@@ -50,7 +50,8 @@ class CMetafileDocument {
 public:
     // `prompt` shows the document's messages (may be null: messages are dropped);
     // `fonts` is the private font table (null: fontconfig's application fonts);
-    // `tempFolder` is the run's temporary folder (empty: the system's).
+    // `tempFolder` is the run's temporary folder (empty: a private folder made in the
+    // system's on first need and removed with the document).
     explicit CMetafileDocument(IMessagePrompt* prompt = nullptr, IPrivateFontTable* fonts = nullptr,
                                std::string tempFolder = {});
     virtual ~CMetafileDocument();
@@ -114,6 +115,7 @@ private:
     std::unique_ptr<IPrivateFontTable> ownFonts_;
     IPrivateFontTable* fonts_;
     std::string tempFolder_;
+    mutable std::string privateTemp_;  // made on demand when no run folder was given
 
     std::vector<std::unique_ptr<CMetafilePage>> pages_;
     std::string documentPath_;

@@ -141,6 +141,26 @@ TEST(PrivateFonts, FontsOfARemoteDocumentAreCopiedFirst) {
     EXPECT_EQ(fonts.removed.size(), 2u);
 }
 
+TEST(PrivateFonts, WithoutARunFolderCopiesGoToAPrivateFolder) {
+    TempDir dir;
+    WriteFile(dir.Path("share/slide.wmf"), TinyWmf());
+    WriteFile(dir.Path("share/Fonts/Corp.ttf"), FakeTrueType(12));
+    RecordingFonts fonts;
+    std::string copy;
+    {
+        RemoteDocument doc(nullptr, &fonts);
+        doc.OpenFile(dir.Path("share/slide.wmf"));
+        ASSERT_EQ(fonts.added.size(), 1u);
+        copy = fonts.added[0];
+        const std::string shared = (fs::temp_directory_path() / "Metascope").string();
+        EXPECT_NE(copy.rfind(shared, 0), 0u);  // never the shared, predictable folder
+        EXPECT_NE(copy.find("/slidemill-"), std::string::npos);
+        EXPECT_TRUE(fs::exists(copy));
+    }
+    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_FALSE(fs::exists(fs::path(copy).parent_path().parent_path()));  // the private folder is gone
+}
+
 TEST(PrivateFonts, NoTemporaryFolderMeansNoRegistration) {
     TempDir dir;
     WriteFile(dir.Path("share/slide.wmf"), TinyWmf());
