@@ -9,7 +9,6 @@ namespace slidemill {
 std::unique_ptr<EnhMetaFile> EnhMetaFile::FromBytes(std::vector<uint8_t> bytes) {
     EmfHeader header;
     if (!ReadEmfHeader(bytes, header)) return nullptr;
-    if (header.bytes >= header.size && header.bytes < bytes.size()) bytes.resize(header.bytes);
     return std::unique_ptr<EnhMetaFile>(new EnhMetaFile(std::move(bytes), header));
 }
 

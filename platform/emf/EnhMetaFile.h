@@ -15,9 +15,8 @@ namespace slidemill {
 
 class EnhMetaFile {
 public:
-    // Takes the bytes when they start with a valid header; null otherwise. When the
-    // header's Bytes field is smaller than the data (and still covers the header), the
-    // data is cut to it, as the platform does with trailing bytes.
+    // Takes the bytes when they start with a valid header; null otherwise. The header's
+    // Bytes field is not trusted to cut the data: records are framed up to EMR_EOF.
     static std::unique_ptr<EnhMetaFile> FromBytes(std::vector<uint8_t> bytes);
     static std::unique_ptr<EnhMetaFile> FromBytes(std::span<const uint8_t> bytes);
     // Reads a whole .emf file; null when it cannot be read or is not an EMF.

@@ -36,14 +36,16 @@ TEST(EnhMetaFile, OwnsBytesAndHeader) {
     EXPECT_EQ(emf->Header().device.cx, 1280);
 }
 
-TEST(EnhMetaFile, TrailingBytesBeyondTheBytesFieldAreCut) {
-    auto emf = EnhMetaFile::FromBytes(Emf(108, 128, 64));
+TEST(EnhMetaFile, TheBytesFieldDoesNotCutTheData) {
+    // A writer that left Bytes short of the records: nothing is lost.
+    auto emf = EnhMetaFile::FromBytes(Emf(108, 110, 64));
     ASSERT_NE(emf, nullptr);
-    EXPECT_EQ(emf->Size(), 128u);
-    // A Bytes field that is nonsense (below the header) is ignored.
-    auto odd = EnhMetaFile::FromBytes(Emf(108, 4, 8));
-    ASSERT_NE(odd, nullptr);
-    EXPECT_EQ(odd->Size(), 136u);
+    EXPECT_EQ(emf->Size(), 192u);
+    EmfRecordWalker walker(emf->Bytes());
+    EmfRecord rec;
+    while (walker.Next(rec)) {
+    }
+    EXPECT_EQ(walker.Status(), EmfWalkStatus::End);
 }
 
 TEST(EnhMetaFile, RejectsWhatIsNotAnEmf) {
