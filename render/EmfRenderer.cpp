@@ -1,6 +1,6 @@
 // The renderer's frame: life cycle, record tracking with the clipped-polyline bracket,
-// the start of playback, and the operations whose drawing comes with the text and image
-// code (kept here with safe minimal bodies).
+// the start of playback, the bitmap records (handed to the bitmap-record code) and the
+// text operation, whose drawing comes with the text code (kept with a safe minimal body).
 #include "render/EmfRenderer.h"
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 
 #include "platform/gdi/PlaybackContext.h"
 #include "render/SharedFontCollection.h"
+#include "render/images/BitmapRecords.h"
 
 namespace slidemill {
 
@@ -177,20 +178,37 @@ void CEmfRenderer::OnSelectFont(GdiHandle handle) {
 void CEmfRenderer::OnExtTextOut(int32_t, int32_t, uint32_t, const RECTL&, const char16_t*, int32_t, const int32_t*,
                                 float, float) {}
 
-void CEmfRenderer::OnStretchBlt(const RECTL&, const RECTL&, RecordBytes, RecordBytes, uint32_t, uint32_t,
-                                const XFORM*) {}
+// Bitmap records go to the bitmap-record code, one per record, over this renderer's
+// surface queries, its writer (none outside PDF mode), its scale and its colour key.
+void CEmfRenderer::OnStretchBlt(const RECTL& dest, const RECTL&, RecordBytes bits, RecordBytes bmi, uint32_t usage,
+                                uint32_t rop, const XFORM*) {
+    CBitmapRecords(*this, ToWriter() ? writer_ : nullptr, pdfScale_, colorKey_).StretchBlt(dest, bits, bmi, usage, rop);
+}
 
-void CEmfRenderer::OnPlgBlt(const POINTL*, const RECTL&, RecordBytes, RecordBytes, uint32_t, const XFORM*, COLORREF,
-                            int32_t, int32_t, RecordBytes, RecordBytes, uint32_t) {}
+void CEmfRenderer::OnPlgBlt(const POINTL* dest3, const RECTL&, RecordBytes bits, RecordBytes bmi, uint32_t usage,
+                            const XFORM*, COLORREF, int32_t xMask, int32_t yMask, RecordBytes maskBits,
+                            RecordBytes maskBmi, uint32_t) {
+    CBitmapRecords(*this, ToWriter() ? writer_ : nullptr, pdfScale_, colorKey_)
+        .PlgBlt(dest3, bits, bmi, usage, xMask, yMask, maskBits, maskBmi);
+}
 
-void CEmfRenderer::OnMaskBlt(const RECTL&, const RECTL&, RecordBytes, RecordBytes, uint32_t, uint32_t, const XFORM*,
-                             COLORREF, int32_t, int32_t, RecordBytes, RecordBytes, uint32_t) {}
+void CEmfRenderer::OnMaskBlt(const RECTL& dest, const RECTL&, RecordBytes bits, RecordBytes bmi, uint32_t usage,
+                             uint32_t rop, const XFORM*, COLORREF, int32_t xMask, int32_t yMask, RecordBytes maskBits,
+                             RecordBytes maskBmi, uint32_t) {
+    CBitmapRecords(*this, ToWriter() ? writer_ : nullptr, pdfScale_, colorKey_)
+        .MaskBlt(dest, bits, bmi, usage, rop, xMask, yMask, maskBits, maskBmi);
+}
 
-void CEmfRenderer::OnTransparentBlt(const RECTL&, const RECTL&, RecordBytes, RecordBytes, uint32_t, uint32_t,
-                                    const XFORM*, COLORREF) {}
+void CEmfRenderer::OnTransparentBlt(const RECTL& dest, const RECTL&, RecordBytes bits, RecordBytes bmi,
+                                    uint32_t usage, uint32_t transparent, const XFORM*, COLORREF) {
+    CBitmapRecords(*this, ToWriter() ? writer_ : nullptr, pdfScale_, colorKey_)
+        .TransparentBlt(dest, bits, bmi, usage, transparent);
+}
 
-void CEmfRenderer::OnAlphaBlend(const RECTL&, const RECTL&, RecordBytes, RecordBytes, uint32_t, uint32_t,
-                                const XFORM*, COLORREF) {}
+void CEmfRenderer::OnAlphaBlend(const RECTL& dest, const RECTL&, RecordBytes bits, RecordBytes bmi, uint32_t usage,
+                                uint32_t blend, const XFORM*, COLORREF) {
+    CBitmapRecords(*this, ToWriter() ? writer_ : nullptr, pdfScale_, colorKey_).AlphaBlend(dest, bits, bmi, usage, blend);
+}
 
 void CEmfRenderer::DrawImage(const RasterBrush&, const RectF&) {}
 

@@ -46,5 +46,37 @@ TEST(EmfPagePlayback, PlaysWithTheWritersScaleAndGeometry) {
     EXPECT_EQ(picture.LastRecordCount(), 5u);
 }
 
+TEST(EmfPagePlayback, BitmapRecordsReachThePageAsImages) {
+    testing::EmfBuilder b;
+    b.Record(EMR_STRETCHDIBITS, [](ByteWriter& w) {
+        testing::Bounds(w);
+        for (int v : {10, 20, 0, 0, 2, 1}) w.I32(v);  // dest x, y; src x, y, cx, cy
+        w.U32(80);                                     // offBmiSrc
+        w.U32(40);
+        w.U32(120);                                    // offBitsSrc
+        w.U32(8);
+        w.U32(0);           // DIB_RGB_COLORS
+        w.U32(0x00CC0020);  // SRCCOPY
+        w.I32(30);
+        w.I32(40);
+        w.U32(40);  // BITMAPINFOHEADER: 2 x 1, 32 bits
+        w.I32(2);
+        w.I32(1);
+        w.U16(1);
+        w.U16(32);
+        w.Zeros(24);
+        w.U32(0x000000FF);
+        w.U32(0x0000FF00);
+    });
+    CEmfPagePlayback picture(b.Finish(), std::make_shared<testing::FakeMeasurer>());
+    testing::RecordingPageWriter writer;
+    writer.geometry.pageWidth = writer.geometry.playWidth = 720;
+    writer.geometry.pageHeight = 540;
+    writer.geometry.offX = writer.geometry.offY = 0;
+    ASSERT_EQ(picture.Play(writer, PlayRect{0, 0, 720, 540}, RenderOptions{}, 1.0), kPlayDone);
+    ASSERT_EQ(writer.calls.size(), 4u);
+    EXPECT_EQ(writer.calls[3].rfind("DrawImage 10 20 30 40 2x1", 0), 0u) << writer.calls[3];
+}
+
 }  // namespace
 }  // namespace slidemill
