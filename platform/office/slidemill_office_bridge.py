@@ -172,6 +172,9 @@ class Bridge:
             raise BridgeError("%s is a folder, not a presentation." % path)
         if not os.access(path, os.R_OK):
             raise BridgeError("The file %s cannot be read." % path)
+        if os.path.getsize(path) == 0:
+            # The suite would open it as a new, blank deck of one slide.
+            raise BridgeError("The file %s is empty, not a presentation." % path)
         handler = InteractionRecorder()
         url = uno.systemPathToFileUrl(os.path.abspath(path))
         args = (

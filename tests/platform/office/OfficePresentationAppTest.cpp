@@ -347,6 +347,7 @@ TEST_F(OfficeApp, BadInputsFailWithADescription) {
         {local.Write("letter.fodt", kTextDocument), "is not a presentation"},
         {local.Write("broken.pptx", zip), "damaged"},
         {local.Write("noise.ppt", std::string(4096, '\xA5')), "damaged"},
+        {local.Write("empty.ppt", ""), "empty"},
         {fs::temp_directory_path().string(), "folder"},
     };
     for (const auto& c : cases) {
