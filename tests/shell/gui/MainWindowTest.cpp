@@ -340,6 +340,33 @@ testing::ModalHandler TypeIntoFileDialog(const QString& path, QStringList* filte
     };
 }
 
+TEST(MainWindow, PickOutputTakesATypedNewName) {
+    Fixture f;
+    f.window->show();
+    QStringList filters;
+    {
+        ModalDriver driver({TypeIntoFileDialog(QString::fromStdString(f.Path("fresh")), &filters)});
+        f.Button(MW::kIdPickOutput)->click();
+        EXPECT_EQ(driver.Handled(), 1);
+    }
+    EXPECT_EQ(filters, QStringList({"PDF files (*.PDF *.pdf)"}));
+    // A name without extension gets the default one; nothing is asked or read.
+    EXPECT_EQ(f.window->OutputPath(), f.Path("fresh.PDF"));
+    EXPECT_EQ(f.Edit(MW::kIdOutputPath)->text().toStdString(), f.Path("fresh.PDF"));
+    EXPECT_EQ(f.deck.creates, 0);
+    // Cancelling the dialog keeps the field.
+    {
+        ModalDriver driver({[](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            if (!dialog || !dialog->isVisible()) return false;
+            QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+            return true;
+        }});
+        f.Button(MW::kIdPickOutput)->click();
+    }
+    EXPECT_EQ(f.window->OutputPath(), f.Path("fresh.PDF"));
+}
+
 std::string PdfInfo(const std::string& path, const std::string& field) {
     if (QStandardPaths::findExecutable("pdfinfo").isEmpty()) return "?";
     QProcess p;
