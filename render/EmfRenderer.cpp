@@ -52,12 +52,22 @@ void CEmfRenderer::OnRecord(int32_t type) {
         double w = (double(r.right) - r.left) * s;
         double h = (double(r.bottom) - r.top) * s;
         writer_->SaveState();
+        ++writerDepth_;
         writer_->SetClipRect(x, y, w, h);
         clipBracket_ = true;
     } else if (clipBracket_) {
         clipBracket_ = false;
-        if (ToWriter()) writer_->RestoreState();
+        if (ToWriter()) {
+            writer_->RestoreState();
+            --writerDepth_;
+        }
     }
+}
+
+void CEmfRenderer::CloseOpenStates() {
+    clipBracket_ = false;
+    if (!ToWriter()) return;
+    for (; writerDepth_ > 0; --writerDepth_) writer_->RestoreState();
 }
 
 int CEmfRenderer::OnBegin(PlaybackContext* target, PlaybackContext* playback) {

@@ -59,6 +59,10 @@ public:
     // Linking by the page writer before playback.
     void Link(IPageWriter* writer, bool pdfMode, double pdfScale);
     void SetRenderOptions(const RenderOptions& options) { options_ = options; }
+    // After playback: gives the writer back the states this playback saved and never
+    // restored (an open clip bracket, save records without their restore), so what the
+    // page draws next is neither clipped by the picture nor left inside its states.
+    void CloseOpenStates();
 
     // ---- operation list ---------------------------------------------------------------
     virtual void OnRecord(int32_t type);                                             // 0
@@ -197,6 +201,7 @@ public:
     int32_t PreviousRecordType() const { return prevType_; }
     int32_t CurrentRecordType() const { return curType_; }
     bool ClipBracketOpen() const { return clipBracket_; }
+    int32_t OpenWriterStates() const { return writerDepth_; }
     const RenderOptions& Options() const { return options_; }
 
 protected:
@@ -248,6 +253,7 @@ private:
 
     // PDF link.
     IPageWriter* writer_ = nullptr;
+    int32_t writerDepth_ = 0;  // writer SaveState calls minus RestoreState calls of this playback
     bool pdfMode_ = false;
     double pdfScale_ = 1.0;
     COLORREF brushColor_ = 0;

@@ -243,7 +243,10 @@ void CEmfRenderer::OnSetBrushOrg(const POINTL& origin) {
 // ---- save stack ------------------------------------------------------------------------
 
 void CEmfRenderer::OnSaveDC() {
-    if (ToWriter()) writer_->SaveState();
+    if (ToWriter()) {
+        writer_->SaveState();
+        ++writerDepth_;
+    }
     SavedDCState s;
     s.pen = pen_;
     s.brush = brush_;
@@ -270,7 +273,10 @@ void CEmfRenderer::OnSaveDC() {
 }
 
 void CEmfRenderer::OnRestoreDC(int32_t index) {
-    if (ToWriter()) writer_->RestoreState();
+    if (ToWriter()) {
+        writer_->RestoreState();
+        --writerDepth_;
+    }
     int64_t i = index;
     if (i < 0) i += int64_t(saveStack_.size());
     if (i < 0 || i >= int64_t(saveStack_.size())) return;

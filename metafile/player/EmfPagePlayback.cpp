@@ -26,6 +26,7 @@ int CEmfPagePlayback::Play(IPageWriter& writer, const PlayRect& rect, const Rend
     renderer.SetRenderOptions(options);
     PlaybackRect target{rect.left, rect.top, rect.right, rect.bottom};
     int result = player.Play(&dc, emf_, 0, target);
+    renderer.CloseOpenStates();
     lastRecords_ = player.RecordCount();
     return result;
 }

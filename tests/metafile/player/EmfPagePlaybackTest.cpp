@@ -46,6 +46,24 @@ TEST(EmfPagePlayback, PlaysWithTheWritersScaleAndGeometry) {
     EXPECT_EQ(picture.LastRecordCount(), 5u);
 }
 
+TEST(EmfPagePlayback, StatesThePictureLeavesOpenAreClosedAfterIt) {
+    testing::EmfBuilder b;
+    b.Ints(EMR_SAVEDC, {});
+    b.Ints(EMR_SAVEDC, {});
+    b.Ints(EMR_RESTOREDC, {-1});
+    b.Ints(EMR_INTERSECTCLIPRECT, {0, 0, 10, 10});
+    b.Record(EMR_POLYLINE16, [](ByteWriter& w) { testing::Points16(w, {{0, 0}, {5, 5}}); });
+    CEmfPagePlayback picture(b.Finish(false), std::make_shared<testing::FakeMeasurer>());  // stops in the bracket
+    testing::RecordingPageWriter writer;
+    writer.geometry.pageHeight = 540;
+    writer.geometry.offX = writer.geometry.offY = 0;
+    EXPECT_EQ(picture.Play(writer, PlayRect{0, 0, 720, 540}, RenderOptions{}, 1.0), kPlayStopped);
+    int depth = 0;
+    for (const auto& c : writer.calls) depth += c == "SaveState" ? 1 : c == "RestoreState" ? -1 : 0;
+    EXPECT_EQ(depth, 0);
+    EXPECT_EQ(writer.calls.back(), "RestoreState");
+}
+
 TEST(EmfPagePlayback, BitmapRecordsReachThePageAsImages) {
     testing::EmfBuilder b;
     b.Record(EMR_STRETCHDIBITS, [](ByteWriter& w) {
