@@ -333,6 +333,28 @@ TEST_F(OfficeApp, CopyPutsOneFramedPictureOfTheSlideOnTheClipboard) {
     EXPECT_EQ(wmfLeft, 0u);
 }
 
+TEST_F(OfficeApp, WideSlidesKeepTheirExtentInSixteenBits) {
+    // 13.333 in x 7.5 in: 33867 hundredths of a millimetre wide, beyond a 16-bit extent.
+    std::string wide = kTinyDeck;
+    const std::string from = R"(fo:page-width="28cm" fo:page-height="15.75cm")";
+    wide.replace(wide.find(from), from.size(), R"(fo:page-width="33.867cm" fo:page-height="19.05cm")");
+    auto deck = Open(files_->Write("wide.fodp", wide));
+    EXPECT_NEAR(deck->GetPageSetup()->SlideWidth(), 960.0, 0.05);
+    deck->GetSlides()->Item(1)->Copy();
+    const MetafilePicture* pic = clipboard_->GetMetafilePicture();
+    ASSERT_NE(pic, nullptr);
+    EXPECT_EQ(pic->xExt, 33867);
+    EXPECT_EQ(pic->yExt, 19050);
+    auto walk = WalkWmf(pic->wmf);
+    ASSERT_TRUE(walk.framed) << walk.problem;
+    for (const auto& r : walk.records) {
+        if (r.function != wmf::kSetWindowExt) continue;
+        // Every piece maps the same page: the extent keeps the slide's proportions.
+        EXPECT_GT(r.params[1], 0);
+        EXPECT_NEAR(double(r.params[0]) / r.params[1], 19050.0 / 33867.0, 0.001);
+    }
+}
+
 TEST_F(OfficeApp, BadInputsFailWithADescription) {
     TempFolder local;
     std::string zip = "PK\x03\x04";
