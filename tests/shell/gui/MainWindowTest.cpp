@@ -305,6 +305,33 @@ TEST(MainWindow, ConvertRunsTheJobOnAWorkerWhileTheWindowIsInert) {
     EXPECT_EQ(window->LastResult().pagesWritten, 2);
 }
 
+TEST(MainWindow, EscEndsTheWindowButNotDuringARun) {
+    bool closedDuringRun = false;
+    MainWindow* window = nullptr;
+    MainWindowServices extra;
+    extra.runConversion = [&](const ConversionRequest&, ConversionServices&) {
+        // Esc and a close request reach the window while the job runs.
+        QMetaObject::invokeMethod(window, [&] {
+            QTest::keyClick(window, Qt::Key_Escape);
+            window->close();
+            closedDuringRun = !window->isVisible();
+        }, Qt::BlockingQueuedConnection);
+        return ConversionResult{};
+    };
+    Fixture f(true, extra);
+    window = f.window.get();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    f.Edit(MW::kIdSourcePath)->setText("in.ppt");
+    f.Edit(MW::kIdOutputPath)->setText(QString::fromStdString(f.Path("out.pdf")));
+    f.Button(MW::kIdConvert)->click();
+    EXPECT_FALSE(closedDuringRun);
+    EXPECT_TRUE(window->isVisible());
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Rejected);
+}
+
 TEST(MainWindow, HelpAndAboutCommands) {
     Fixture f;
     f.window->OnCommand(MW::kCmdHelp);
