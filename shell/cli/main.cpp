@@ -1,6 +1,7 @@
 // slidemill: the command line. `slidemill convert INPUT [-o OUTPUT] [options]` turns a
 // presentation into a PDF, one page per selected slide; `slidemill info INPUT` shows what
-// the presentation application reports about it.
+// the presentation application reports about it; `slidemill inspect FILE` reports on a
+// picture file (metafile, compressed metafile or list file) record by record.
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -8,9 +9,11 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <iostream>
 #include <map>
 #include <string>
 
+#include "metafile/inspect/Inspect.h"
 #include "platform/Clipboard.h"
 #include "platform/automation/DeckApp.h"
 #include "platform/files/Files.h"
@@ -220,6 +223,11 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"auto", "deck", "office"}));
     infoCommand->add_flag("--json", info.json, "Print JSON instead of text");
 
+    std::string inspectPath;
+    CLI::App* inspectCommand =
+        cli.add_subcommand("inspect", "Report on a picture file: type, EMF header, resolution, records by name");
+    inspectCommand->add_option("FILE", inspectPath, "EMF, WMF, gzip-compressed metafile or list file")->required();
+
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -232,6 +240,7 @@ int main(int argc, char** argv) {
     a.hasCreator = convert->count("--creator") > 0;
     try {
         if (infoCommand->parsed()) return Info(info);
+        if (inspectCommand->parsed()) return InspectFile(inspectPath, std::cout);
         return Convert(a);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "slidemill: %s\n", e.what());
