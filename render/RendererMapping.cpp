@@ -6,6 +6,7 @@
 #include "metafile/EmfHeader.h"
 #include "platform/gdi/PlaybackContext.h"
 #include "render/EmfRenderer.h"
+#include "render/PdfOrigin.h"
 
 namespace slidemill {
 
@@ -36,6 +37,9 @@ float OriginShift(int32_t viewportOrg, int32_t windowExt, int32_t viewportExt, i
 }  // namespace
 
 void CEmfRenderer::RecomputeRasterTransform() {
+    // Every change of a mapping field passes here, so the PDF mapping follows the window
+    // origin too.
+    if (ToWriter()) AlignPlayOffsetToWindowOrigin(writer_->Geometry(), pdfScale_, windowOrg_);
     if (!surface_) return;
     float sx = windowExt_.cx ? float(viewportExt_.cx) / float(windowExt_.cx) : 1.0f;
     float sy = windowExt_.cy ? float(viewportExt_.cy) / float(windowExt_.cy) : 1.0f;
@@ -96,6 +100,8 @@ void CEmfRenderer::OnSetWindowExt(int32_t cx, int32_t cy) {
         g.offX = int32_t(std::trunc(g.x0 / s));
         g.offY = int32_t(std::trunc(g.y0 / s));
         g.playHeight = double(cy) * s;
+        // The play area is clipped before the window origin enters the offsets: the clip
+        // is the area on the page, wherever the picture's window starts.
         writer_->ClipToPlayArea();
     }
     switch (mapMode_) {

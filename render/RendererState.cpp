@@ -6,6 +6,7 @@
 #include "metafile/ByteReader.h"
 #include "platform/gdi/PlaybackContext.h"
 #include "render/EmfRenderer.h"
+#include "render/PdfOrigin.h"
 
 namespace slidemill {
 
@@ -297,6 +298,7 @@ void CEmfRenderer::OnRestoreDC(int32_t index) {
     viewportExt_ = s.viewportExt;
     windowOrg_ = s.windowOrg;
     viewportOrg_ = s.viewportOrg;
+    if (ToWriter()) AlignPlayOffsetToWindowOrigin(writer_->Geometry(), pdfScale_, windowOrg_);
     clipBounds_ = s.clipBounds;
     pen_ = s.pen;
     brush_ = s.brush;

@@ -2,6 +2,7 @@
 // mapping, shapes and clipping.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -349,6 +350,49 @@ TEST(RendererMapping, OffsetIsTruncatedInLogicalUnits) {
     char expected[64];
     std::snprintf(expected, sizeof expected, "DrawLine %g 0 %g 0", double(float(33 * 0.3)), double(float(33 * 0.3)));
     EXPECT_EQ(f.Take(), (Calls{expected}));
+}
+
+// A picture whose window starts at a negative origin (a placeable bounding box such as
+// (-70, -2892) - (2162, -921)) lands on the page from its window's corner, not off it.
+TEST(RendererMapping, WindowOriginShiftsThePdfMapping) {
+    Fixture f;
+    f.r.OnSetMapMode(8);
+    f.r.OnSetWindowOrg(-70, -2892);
+    f.r.OnSetWindowExt(2232, 1971);
+    auto pts = Points::L({{-70, -2892}, {2162, -921}});
+    f.r.OnPolyline(pts.AsL(), pts.count);
+    const Calls calls = f.Take();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], "ClipToPlayArea");
+    EXPECT_EQ(calls[1].rfind("DrawLine 0 0 720 ", 0), 0u) << calls[1];
+    // The play area clip stays the area on the page: it was taken before the origin entered.
+    EXPECT_EQ(f.writer.geometry.offX, 70);
+    EXPECT_EQ(f.writer.geometry.offY, 2892);
+}
+
+TEST(RendererMapping, WindowOriginFollowsOrderScalingAndRestore) {
+    Fixture f;
+    f.r.OnSetWindowExt(720, 540);  // s = 1
+    f.r.OnSetWindowOrg(100, 50);
+    auto pts = Points::L({{100, 50}, {200, 150}});
+    f.Take();
+    f.r.OnPolyline(pts.AsL(), pts.count);
+    EXPECT_EQ(f.Take(), (Calls{"DrawLine 0 0 100 100"}));
+
+    f.r.OnSaveDC();
+    f.r.OnSetWindowOrg(0, 0);
+    f.r.OnPolyline(pts.AsL(), pts.count);
+    f.r.OnRestoreDC(-1);
+    f.r.OnPolyline(pts.AsL(), pts.count);
+    Calls calls = f.Take();
+    calls.erase(std::remove_if(calls.begin(), calls.end(),
+                               [](const std::string& c) { return c.rfind("DrawLine", 0) != 0; }),
+                calls.end());
+    EXPECT_EQ(calls, (Calls{"DrawLine 100 50 200 150", "DrawLine 0 0 100 100"}));
+
+    f.r.OnScaleWindowExt(1, 2, 1, 2);  // the origin is halved with the window
+    f.r.OnPolyline(pts.AsL(), pts.count);
+    EXPECT_EQ(f.Take(), (Calls{"DrawLine 50 25 150 125"}));
 }
 
 TEST(RendererMapping, ZeroWidthExtentLeavesTheScale) {
