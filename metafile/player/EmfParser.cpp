@@ -5,6 +5,7 @@
 
 #include "metafile/EmfHeader.h"
 #include "metafile/EmfRecordTypes.h"
+#include "metafile/player/PaintMaskPair.h"
 
 namespace slidemill {
 
@@ -153,11 +154,13 @@ int CEmfEnumerator::Play(PlaybackContext* dc, std::span<const uint8_t> emf, int 
     EmfHeader header;
     if (!dc || !ReadEmfHeader(emf, header)) return kPlayNoHeader;
     tableSize_ = header.handles;
+    emf_ = emf;
     bool ok = dc->Enumerate(emf, rect, [this](std::span<const uint8_t> record, HandleTable& table) {
         return ProcessRecord(record, table) == 0;
     });
     EndPlay();
     record_ = {};
+    emf_ = {};
     table_ = nullptr;
     if (!ok) {
         lastError_ = kPlayStopped;
@@ -903,6 +906,13 @@ int CEmfParser::Blt(uint32_t type) {
         }
         case EMR_SETDIBITSTODEVICE:
         case EMR_STRETCHDIBITS: {
+            if (type == EMR_STRETCHDIBITS) {
+                if (record_.data() == pairedImage_) {
+                    pairedImage_ = nullptr;
+                    return 0;
+                }
+                if (PlayPaintMaskPair()) return 0;
+            }
             int32_t xDest = r.I32(), yDest = r.I32(), xSrc = r.I32(), ySrc = r.I32(), cxSrc = r.I32(), cySrc = r.I32();
             uint32_t offBmi = r.U32(), cbBmi = r.U32(), offBits = r.U32(), cbBits = r.U32(), usage = r.U32();
             uint32_t rop = kSrcCopy;
@@ -925,6 +935,36 @@ int CEmfParser::Blt(uint32_t type) {
         }
         default: return 0;
     }
+}
+
+std::span<const uint8_t> CEmfParser::NextRecord() const {
+    // Only a record that lies inside the metafile being played has a neighbour to look at.
+    if (emf_.empty() || record_.empty() || record_.data() < emf_.data() ||
+        record_.data() + record_.size() > emf_.data() + emf_.size())
+        return {};
+    const size_t next = size_t(record_.data() - emf_.data()) + record_.size();
+    if (next > emf_.size() || emf_.size() - next < 8) return {};
+    const uint32_t size = ByteReader(emf_).PeekU32(next + 4);
+    if (size < 8 || size % 4 != 0 || size > emf_.size() - next) return {};
+    return emf_.subspan(next, size);
+}
+
+bool CEmfParser::PlayPaintMaskPair() {
+    const std::optional<StretchDibFields> mask = ReadStretchDib(record_);
+    if (!mask || mask->rop != 0x00EE0086) return false;  // SRCPAINT
+    const std::span<const uint8_t> next = NextRecord();
+    if (next.empty()) return false;
+    const std::optional<StretchDibFields> image = ReadStretchDib(next);
+    if (!image || !IsPaintMaskPair(*mask, *image)) return false;
+    MonochromeDib monochrome;
+    if (!MonochromeMaskFromPaintBitmap(*mask, monochrome)) return false;
+    // Foreground SRCCOPY where the mask bit is set, the destination kept elsewhere.
+    constexpr uint32_t kCopyWhereMasked = 0xAACC0020;
+    const XFORM identity{};
+    renderer_->OnMaskBlt(image->dest, image->src, image->bits, image->bmi, image->usage, kCopyWhereMasked, &identity,
+                         0, 0, 0, monochrome.bits, monochrome.bmi, 0);
+    pairedImage_ = next.data();
+    return true;
 }
 
 // ---- text records ----------------------------------------------------------------------

@@ -98,6 +98,7 @@ protected:
     int playArgument_ = 0;
     PlaybackRect rect_;
     HandleTable* table_ = nullptr;
+    std::span<const uint8_t> emf_;  // the metafile being played, for a look at the next record
     uint32_t tableSize_ = 0;
     uint64_t recordCount_ = 0;
     int lastError_ = 0;
@@ -241,6 +242,13 @@ private:
     void TextString(size_t emrText, bool wide, uint32_t graphicsMode, float exScale, float eyScale);
     void MeasureAdvances(const char16_t* text, int count, int32_t* advances);
     int Blt(uint32_t type);
+    // The record after the current one, or an empty span at the end of the metafile.
+    std::span<const uint8_t> NextRecord() const;
+    // A SRCPAINT mask record followed by its SRCAND image: plays both as one masked
+    // block transfer. True when the pair was played (the image record is then skipped).
+    bool PlayPaintMaskPair();
+
+    const uint8_t* pairedImage_ = nullptr;  // the image record already played with its mask
 };
 
 class CEmfPlayer : public CEmfParser {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -255,6 +256,103 @@ TEST(RecordParser, BlockTransferWithBitmapOutsideTheRecordDrawsNothing) {
     ASSERT_EQ(h.Play(b.Finish()), kPlayDone);
     EXPECT_TRUE(h.Lines("OnStretchBlt").empty());
     EXPECT_TRUE(h.Lines("OnPatBlt").empty());
+}
+
+// ---- a SRCPAINT mask followed by its SRCAND image -------------------------------------
+
+// An EMR_STRETCHDIBITS of a 2 x 2 24-bit bitmap given top row first.
+void StretchDib(EmfBuilder& b, uint32_t rop, RECTL dest, const uint32_t (&pixels)[4], int32_t width = 2) {
+    b.Record(EMR_STRETCHDIBITS, [&](ByteWriter& w) {
+        testing::Bounds(w);
+        w.I32(dest.left);
+        w.I32(dest.top);
+        w.I32(0);
+        w.I32(0);
+        w.I32(width);
+        w.I32(2);
+        w.U32(80);  // header at the end of the fixed fields
+        w.U32(40);
+        w.U32(120);
+        w.U32(width == 2 ? 16 : 24);
+        w.U32(0);  // DIB_RGB_COLORS
+        w.U32(rop);
+        w.I32(dest.right - dest.left);
+        w.I32(dest.bottom - dest.top);
+        w.U32(40);
+        w.I32(width);
+        w.I32(2);
+        w.U16(1);
+        w.U16(24);
+        w.Zeros(24);
+        for (int row : {1, 0}) {  // bottom-up
+            for (int x = 0; x < width; ++x) {
+                const uint32_t c = pixels[size_t(row * 2 + (x % 2))];
+                w.U8(uint8_t(c >> 16));
+                w.U8(uint8_t(c >> 8));
+                w.U8(uint8_t(c));
+            }
+            w.PadTo(4);
+        }
+    });
+}
+
+constexpr uint32_t kSrcPaint = 0x00EE0086, kSrcAnd = 0x008800C6;
+constexpr uint32_t kMaskPixels[4] = {0x000000, 0xFFFFFF, 0xFFFFFF, 0x101010};  // top row first
+constexpr uint32_t kImagePixels[4] = {0xFFFFFF, 0xFF0000, 0x00FF00, 0xFFFFFF};
+
+TEST(RecordParser, PaintMaskThenAndImagePlayAsOneMaskedTransfer) {
+    Harness h;
+    EmfBuilder b;
+    StretchDib(b, kSrcPaint, {10, 20, 110, 120}, kMaskPixels);
+    StretchDib(b, kSrcAnd, {10, 20, 110, 120}, kImagePixels);
+    ASSERT_EQ(h.Play(b.Finish()), kPlayDone);
+    EXPECT_TRUE(h.Lines("OnStretchBlt").empty());
+    // Bit 1 (opaque) where the mask is light; bottom row stored first.
+    EXPECT_EQ(h.Lines("OnMaskBlt"), std::vector<std::string>{"OnMaskBlt 10,20,110,120 0,0,2,2 bits=16 bmi=40 usage=0 "
+                                                             "aacc0020 mask@0,0 maskBmi=48 maskBits=8000000040000000"});
+}
+
+TEST(RecordParser, UnpairedPaintAndAndRecordsStaySeparate) {
+    struct Case {
+        const char* what;
+        std::function<void(EmfBuilder&)> build;
+    } cases[] = {
+        {"destinations differ",
+         [](EmfBuilder& b) {
+             StretchDib(b, kSrcPaint, {10, 20, 110, 120}, kMaskPixels);
+             StretchDib(b, kSrcAnd, {11, 20, 110, 120}, kImagePixels);
+         }},
+        {"sizes differ",
+         [](EmfBuilder& b) {
+             StretchDib(b, kSrcPaint, {10, 20, 110, 120}, kMaskPixels);
+             StretchDib(b, kSrcAnd, {10, 20, 110, 120}, kImagePixels, 3);
+         }},
+        {"the image comes first",
+         [](EmfBuilder& b) {
+             StretchDib(b, kSrcAnd, {10, 20, 110, 120}, kImagePixels);
+             StretchDib(b, kSrcPaint, {10, 20, 110, 120}, kMaskPixels);
+         }},
+        {"another record between",
+         [](EmfBuilder& b) {
+             StretchDib(b, kSrcPaint, {10, 20, 110, 120}, kMaskPixels);
+             b.Ints(EMR_SETBKMODE, {1});
+             StretchDib(b, kSrcAnd, {10, 20, 110, 120}, kImagePixels);
+         }},
+    };
+    for (const Case& c : cases) {
+        Harness h;
+        EmfBuilder b;
+        c.build(b);
+        ASSERT_EQ(h.Play(b.Finish()), kPlayDone) << c.what;
+        EXPECT_EQ(h.Lines("OnStretchBlt").size(), 2u) << c.what;
+        EXPECT_TRUE(h.Lines("OnMaskBlt").empty()) << c.what;
+    }
+    // A mask that is the last drawing record is placed as it is.
+    Harness h;
+    EmfBuilder b;
+    StretchDib(b, kSrcPaint, {10, 20, 110, 120}, kMaskPixels);
+    ASSERT_EQ(h.Play(b.Finish()), kPlayDone);
+    EXPECT_EQ(h.Lines("OnStretchBlt").size(), 1u);
 }
 
 struct TextCase {

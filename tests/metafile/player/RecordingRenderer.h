@@ -103,6 +103,22 @@ public:
                       " bmi=" + std::to_string(bmi.size()) + " usage=" + std::to_string(usage) + " " + b +
                       (xf ? " xform" : ""));
     }
+    void OnMaskBlt(const RECTL& d, const RECTL& s, RecordBytes bits, RecordBytes bmi, uint32_t usage, uint32_t rop,
+                   const XFORM*, COLORREF, int32_t xMask, int32_t yMask, RecordBytes maskBits, RecordBytes maskBmi,
+                   uint32_t) override {
+        char b[16];
+        std::snprintf(b, sizeof b, "%08x", rop);
+        std::string mask;
+        for (uint8_t v : maskBits) {
+            char h[4];
+            std::snprintf(h, sizeof h, "%02x", v);
+            mask += h;
+        }
+        log.push_back("OnMaskBlt " + Rc(d) + " " + Rc(s) + " bits=" + std::to_string(bits.size()) +
+                      " bmi=" + std::to_string(bmi.size()) + " usage=" + std::to_string(usage) + " " + b +
+                      " mask@" + std::to_string(xMask) + "," + std::to_string(yMask) +
+                      " maskBmi=" + std::to_string(maskBmi.size()) + " maskBits=" + mask);
+    }
     void OnAlphaBlend(const RECTL& d, const RECTL&, RecordBytes, RecordBytes, uint32_t, uint32_t, const XFORM*,
                       COLORREF) override {
         log.push_back("OnAlphaBlend " + Rc(d));
