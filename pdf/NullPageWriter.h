@@ -33,10 +33,12 @@ public:
     }
     void AddUriLink(float, float, float, float, const std::string&) override {}
     void AddTextRun(const std::string&, double, double, double, double, int) override {}
+    bool& LinkContinues() override { return linkContinues_; }
     void DrawImage(double, double, double, double, const DecodedImage&, const ImageMask&) override {}
 
 private:
     PageGeometry geometry_;
+    bool linkContinues_ = false;
 };
 
 }  // namespace slidemill

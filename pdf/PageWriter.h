@@ -79,6 +79,10 @@ public:
     virtual bool FindLinkTarget(const std::string& text, std::string& target) = 0;
     virtual void AddUriLink(float x, float y, float w, float h, const std::string& target) = 0;  // PDF coordinates
     virtual void AddTextRun(const std::string& text, double x, double y, double w, double h, int side) = 0;
+    // True while the previous run was a link run whose address was found. The flag lives
+    // in the writer for the whole run, across pages and playbacks; the renderer's link
+    // classification reads and writes it.
+    virtual bool& LinkContinues() = 0;
 
     // Images: the pixels scaled to fill the rectangle whose top-left corner is (x, y).
     // Pixels that cannot be placed are skipped; nothing is reported. Writers that have no

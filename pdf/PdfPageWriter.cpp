@@ -11,6 +11,8 @@
 
 #include "pdf/AnsiText.h"
 #include "pdf/PdfErrorText.h"
+#include "pdf/decorations/PageDecorations.h"
+#include "pdf/links/LinkAnnotations.h"
 #include "pdf/images/PdfImageStore.h"
 #include "platform/dib/DibTypes.h"
 
@@ -48,7 +50,10 @@ Rgb ToRgb(COLORREF c) {
 CPdfPageWriter::CPdfPageWriter(std::string outputPath)
     : outputPath_(std::move(outputPath)),
       painter_(std::make_unique<PoDoFo::PdfPainter>()),
-      images_(std::make_unique<CPdfImageStore>()) {}
+      images_(std::make_unique<CPdfImageStore>()) {
+    // Without an installed-font table no face is found and text is left out; the run goes on.
+    fonts_.LoadFontTable();
+}
 
 CPdfPageWriter::~CPdfPageWriter() {
     // The destructor must not throw, whatever state a failed run left behind. A page still
@@ -117,7 +122,10 @@ void CPdfPageWriter::SetSourcePath(const std::string& path) { sourcePath_ = path
 const std::string& CPdfPageWriter::SourcePath() const { return sourcePath_; }
 void CPdfPageWriter::SetOutputPath(const std::string& path) { jobOutputPath_ = path; }
 const std::string& CPdfPageWriter::OutputPath() const { return jobOutputPath_; }
-void CPdfPageWriter::SetEmbedFontsFlag(bool embed) { embedFonts_ = embed; }
+void CPdfPageWriter::SetEmbedFontsFlag(bool embed) {
+    embedFonts_ = embed;
+    fonts_.SetEmbedFonts(embed);
+}
 bool CPdfPageWriter::EmbedFontsFlag() const { return embedFonts_; }
 
 std::vector<InternalLinkRecord>& CPdfPageWriter::InternalLinks() { return internalLinks_; }
@@ -130,6 +138,8 @@ RenderOptions& CPdfPageWriter::Options() { return options_; }
 PoDoFo::PdfStreamedDocument* CPdfPageWriter::Document() { return document_.get(); }
 PoDoFo::PdfPainter* CPdfPageWriter::Painter() { return pageOpen_ ? painter_.get() : nullptr; }
 PageGeometry& CPdfPageWriter::Geometry() { return geometry_; }
+CPdfFontSet& CPdfPageWriter::Fonts() { return fonts_; }
+bool& CPdfPageWriter::LinkContinues() { return linkRuns_.LinkContinues(); }
 
 void CPdfPageWriter::BeginPage(int /*slideIndex*/, double width, double height) {
     if (!document_ || closed_) {
@@ -199,9 +209,29 @@ int CPdfPageWriter::PlayMetafile(IPagePlayback& picture, double x0, double y0, d
     return 1;
 }
 
-void CPdfPageWriter::DrawFooter(const std::string& /*text*/, int /*alignment*/) {}
-void CPdfPageWriter::DrawHeader(const std::string& /*text*/, int /*alignment*/) {}
-void CPdfPageWriter::DrawWatermark(const std::string& /*text*/, int /*position*/, double /*sizeMm*/) {}
+// Header, footer and watermark go onto the open page after the slide; outside the page
+// bracket they draw nothing. Each leaves the painter's font changed, so the next slide
+// character selects its font again.
+void CPdfPageWriter::DrawFooter(const std::string& text, int alignment) {
+    if (!pageOpen_ || !document_) return;
+    DecorationTarget target{*document_, *painter_, geometry_.pageWidth, geometry_.pageHeight, fonts_,
+                            MacroContext{pageOrdinal_, sourcePath_, {}}};
+    slidemill::DrawFooter(target, text, alignment);
+}
+
+void CPdfPageWriter::DrawHeader(const std::string& text, int alignment) {
+    if (!pageOpen_ || !document_) return;
+    DecorationTarget target{*document_, *painter_, geometry_.pageWidth, geometry_.pageHeight, fonts_,
+                            MacroContext{pageOrdinal_, sourcePath_, {}}};
+    slidemill::DrawHeader(target, text, alignment);
+}
+
+void CPdfPageWriter::DrawWatermark(const std::string& text, int position, double sizeMm) {
+    if (!pageOpen_ || !document_) return;
+    DecorationTarget target{*document_, *painter_, geometry_.pageWidth, geometry_.pageHeight, fonts_,
+                            MacroContext{pageOrdinal_, sourcePath_, {}}};
+    slidemill::DrawWatermark(target, text, position, sizeMm);
+}
 
 void CPdfPageWriter::EndPage() {
     if (!pageOpen_) return;
@@ -218,7 +248,12 @@ void CPdfPageWriter::EndPage() {
     CheckFileState("write a page of");
 }
 
-void CPdfPageWriter::AddInternalLinks() {}
+// After the last page: links between slides from the records the text runs filled.
+void CPdfPageWriter::AddInternalLinks() {
+    if (!document_ || closed_) return;
+    if (pageOpen_) EndPage();
+    AddInternalLinkAnnotations(*document_, internalLinks_);
+}
 
 void CPdfPageWriter::SetDocumentInfo(const std::string& creator, const std::string& author, const std::string& title,
                                      const std::string& subject, const std::string& keywords) {
@@ -349,23 +384,45 @@ void CPdfPageWriter::ClipToPlayArea() {
     SetClipRect(g.offX * g.scale, g.pageHeight - g.offY * g.scale - g.playHeight, g.playWidth, g.playHeight);
 }
 
-// Text and links are drawn by later additions; until then nothing reaches the page.
+// Text and links: fonts and characters go to the font set, link questions to the slide's
+// hyperlink lists, runs to the bookkeeping of links between slides.
 
-int CPdfPageWriter::SetFont(const std::string& /*faceName*/, bool /*bold*/, bool /*italic*/) { return 0; }
-
-void CPdfPageWriter::DrawChar(uint16_t /*code*/, double /*x*/, double /*y*/, double /*cellHeight*/) {}
-
-bool CPdfPageWriter::IsLinkText(const std::string& /*text*/) { return false; }
-
-bool CPdfPageWriter::FindLinkTarget(const std::string& text, std::string& target) {
-    target = text;
-    return false;
+int CPdfPageWriter::SetFont(const std::string& faceName, bool bold, bool italic) {
+    return fonts_.SetFont(faceName, bold, italic);
 }
 
-void CPdfPageWriter::AddUriLink(float /*x*/, float /*y*/, float /*w*/, float /*h*/, const std::string& /*target*/) {}
+void CPdfPageWriter::DrawChar(uint16_t code, double x, double y, double cellHeight) {
+    if (!pageOpen_ || !document_) return;
+    if (!Finite(x, y, cellHeight, geometry_.pageHeight - y)) return;
+    try {
+        fonts_.DrawChar(*document_, *painter_, geometry_.pageHeight, code, x, y, cellHeight);
+    } catch (PoDoFo::PdfError&) {
+        // a character that cannot be drawn is left out; the page goes on
+    }
+}
 
-void CPdfPageWriter::AddTextRun(const std::string& /*text*/, double /*x*/, double /*y*/, double /*w*/, double /*h*/,
-                                int /*side*/) {}
+bool CPdfPageWriter::IsLinkText(const std::string& text) {
+    return slidemill::IsLinkText(SlideLinks{linkAddresses_, linkTexts_}, text);
+}
+
+bool CPdfPageWriter::FindLinkTarget(const std::string& text, std::string& target) {
+    return slidemill::FindLinkTarget(SlideLinks{linkAddresses_, linkTexts_}, text, target);
+}
+
+void CPdfPageWriter::AddUriLink(float x, float y, float w, float h, const std::string& target) {
+    if (!pageOpen_ || !document_) return;
+    auto* page = dynamic_cast<PoDoFo::PdfPage*>(painter_->GetPage());
+    if (page == nullptr) return;
+    try {
+        AddUriLinkAnnotation(*document_, *page, x, y, w, h, target);
+    } catch (PoDoFo::PdfError&) {
+        // the run keeps its text without the link
+    }
+}
+
+void CPdfPageWriter::AddTextRun(const std::string& text, double x, double y, double w, double h, int side) {
+    linkRuns_.AddTextRun(text, x, y, w, h, side, pageOrdinal_);
+}
 
 void CPdfPageWriter::DrawImage(double x, double y, double w, double h, const DecodedImage& image,
                                const ImageMask& mask) {

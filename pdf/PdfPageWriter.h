@@ -11,6 +11,8 @@
 #include "pdf/LinkRecords.h"
 #include "pdf/PagePlayback.h"
 #include "pdf/PageWriter.h"
+#include "pdf/fonts/PdfFontSet.h"
+#include "pdf/links/LinkMatching.h"
 
 namespace PoDoFo {
 class PdfStreamedDocument;
@@ -90,12 +92,16 @@ public:
     bool FindLinkTarget(const std::string& text, std::string& target) override;
     void AddUriLink(float x, float y, float w, float h, const std::string& target) override;
     void AddTextRun(const std::string& text, double x, double y, double w, double h, int side) override;
+    bool& LinkContinues() override;
     // Each distinct image is written once per document; its samples go to the file when
     // the page ends (see pdf/images/PdfImageStore.h). A failed placement is skipped.
     void DrawImage(double x, double y, double w, double h, const DecodedImage& image, const ImageMask& mask) override;
 
     // Image objects written or announced so far in this document.
     size_t DistinctImageCount() const;
+
+    // The text state of the run: installed fonts, PDF fonts made so far, current font.
+    CPdfFontSet& Fonts();
 
 private:
     std::string outputPath_;     // where the document is created
@@ -127,6 +133,11 @@ private:
     std::vector<std::string> linkAddresses_;
     std::vector<std::string> linkTexts_;
     int pageOrdinal_ = 0;
+
+    // Text: fonts for the whole run, and the run bookkeeping of links between slides,
+    // which fills internalLinks_ (declared before it).
+    CPdfFontSet fonts_;
+    CLinkRunBook linkRuns_{internalLinks_};
 };
 
 }  // namespace slidemill

@@ -1,6 +1,6 @@
 // The renderer's frame: life cycle, record tracking with the clipped-polyline bracket,
-// the start of playback, the bitmap records (handed to the bitmap-record code) and the
-// text operation, whose drawing comes with the text code (kept with a safe minimal body).
+// the start of playback, the bitmap records (handed to the bitmap-record code), font
+// selection and the text operation (its drawing is in RendererText.cpp).
 #include "render/EmfRenderer.h"
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include "platform/gdi/PlaybackContext.h"
 #include "render/SharedFontCollection.h"
 #include "render/images/BitmapRecords.h"
+#include "render/text/FontSelection.h"
 
 namespace slidemill {
 
@@ -33,6 +34,8 @@ void CEmfRenderer::Link(IPageWriter* writer, bool pdfMode, double pdfScale) {
     writer_ = writer;
     pdfMode_ = pdfMode;
     pdfScale_ = pdfScale;
+    textCursor_ = TextRunCursor{};
+    linkRuns_ = LinkRunState{};
 }
 
 double CEmfRenderer::MapX(double x) const { return (writer_->Geometry().offX + x) * pdfScale_; }
@@ -173,7 +176,7 @@ const LOGFONTW* CEmfRenderer::CurrentFont() const {
     return f ? &f->font : nullptr;
 }
 
-// ---- text and images: their page output comes with the text and image code ------------
+// ---- text: the PDF text drawing lives in RendererText.cpp ------------------------------
 
 void CEmfRenderer::OnSelectFont(GdiHandle handle) {
     font_.Reset();
@@ -183,10 +186,18 @@ void CEmfRenderer::OnSelectFont(GdiHandle handle) {
     faceName_ = FaceNameUtf8(lf);
     fontHeight_ = lf.lfHeight;
     font_ = ObjectRefHandle::Adopt(CObjectRef::Create(RasterFont{lf}));
+    if (ToWriter()) {
+        SelectWriterFont(*writer_, FaceNameForWriter(lf.lfFaceName.data(), static_cast<int>(lf.lfFaceName.size())),
+                         lf.lfWeight, lf.lfItalic);
+    }
 }
 
-void CEmfRenderer::OnExtTextOut(int32_t, int32_t, uint32_t, const RECTL&, const char16_t*, int32_t, const int32_t*,
-                                float, float) {}
+void CEmfRenderer::OnExtTextOut(int32_t x, int32_t y, uint32_t, const RECTL&, const char16_t* text, int32_t count,
+                                const int32_t* advances, float, float) {
+    if (!ToWriter()) return;
+    writer_->SetDrawColor(textColor_);
+    PdfTextOut(x, y, text, count, advances);
+}
 
 // Bitmap records go to the bitmap-record code, one per record, over this renderer's
 // surface queries, its writer (none outside PDF mode), its scale and its colour key.

@@ -22,6 +22,8 @@
 #include "render/RasterSurface.h"
 #include "render/RecordViews.h"
 #include "render/RenderSurface.h"
+#include "render/text/LinkRunClassifier.h"
+#include "render/text/TextRunPlacement.h"
 
 namespace slidemill {
 
@@ -291,9 +293,13 @@ private:
     RECTL clipBounds_;
     std::vector<SavedDCState> saveStack_;
 
-    // Text (drawing comes with the text code).
+    // Text: the selected face, where the previous run ended and the link-run state of
+    // this playback (both start afresh with every Link).
     std::string faceName_;
     int32_t fontHeight_ = 0;
+    TextRunCursor textCursor_;
+    LinkRunState linkRuns_;
+    void PdfTextOut(int32_t x, int32_t y, const char16_t* text, int32_t count, const int32_t* advances);
 
     // Images.
     uint32_t colorKey_ = 0xFF000000;

@@ -3,7 +3,7 @@
 #include <podofo/podofo.h>
 
 #include "pdf/fonts/PdfFontSet.h"
-#include "pdf/fonts/WinAnsi.h"
+#include "platform/text/WinAnsi.h"
 
 namespace slidemill {
 

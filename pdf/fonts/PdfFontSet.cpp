@@ -6,7 +6,7 @@
 
 #include "pdf/fonts/FontFactory.h"
 #include "pdf/fonts/SymbolEncoding.h"
-#include "pdf/fonts/WinAnsi.h"
+#include "platform/text/WinAnsi.h"
 
 namespace slidemill {
 

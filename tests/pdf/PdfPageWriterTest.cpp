@@ -169,20 +169,64 @@ INSTANTIATE_TEST_SUITE_P(
                          w.SaveState();
                          w.RestoreState();
                      },
-                     "q\nQ\n"},
-        // Text, links and decorations draw nothing yet.
-        OperatorCase{"TextAndDecorationsDrawNothingYet",
-                     [](CPdfPageWriter& w) {
-                         EXPECT_EQ(w.SetFont("Arial", false, false), 0);
-                         w.DrawChar(65, 10, 10, 12);
-                         w.AddUriLink(1, 2, 3, 4, "http://example.org");
-                         w.AddTextRun("x", 1, 2, 3, 4, 1);
-                         w.DrawFooter("footer", 1);
-                         w.DrawHeader("header", 1);
-                         w.DrawWatermark("mark", 0, 20);
-                     },
-                     ""}),
+                     "q\nQ\n"}),
     [](const ::testing::TestParamInfo<OperatorCase>& info) { return std::string(info.param.name); });
+
+// Characters, a URI link and the three decorations reach the page as a reader sees it.
+TEST(PdfPageWriterText, CharactersLinksAndDecorationsReachThePage) {
+    if (!HaveTool("pdftotext") || !HaveTool("qpdf")) GTEST_SKIP() << "pdftotext or qpdf missing";
+    TempFolder folder;
+    ASSERT_TRUE(folder.Valid());
+    const std::string path = folder.File("text.pdf");
+    {
+        CPdfPageWriter writer(path);
+        writer.CreateDocument();
+        writer.SetSourcePath("deck.ppt");
+        writer.SetPageOrdinal(2);
+        writer.BeginPage(0, 720.0, 540.0);
+        ASSERT_EQ(writer.SetFont("Arial", false, false), 1);
+        EXPECT_EQ(writer.SetFont("No Such Face Anywhere", false, false), 0);
+        ASSERT_EQ(writer.SetFont("Arial", true, false), 1);
+        const std::string word = "Slidemill";
+        for (size_t i = 0; i < word.size(); ++i) writer.DrawChar(uint16_t(word[i]), 100.0 + 12.0 * double(i), 200.0, 24.0);
+        writer.AddUriLink(100, 330, 108, 24, "http://example.org/");
+        writer.DrawChar(65, std::nan(""), 10, 12);  // left out, not written as "nan"
+        writer.DrawHeader("Page ~page NO~", 1);
+        writer.DrawFooter("~filename~", 2);
+        writer.DrawWatermark("DRAFT", 4, 20);
+        writer.EndPage();
+        writer.Close();
+    }
+    EXPECT_EQ(RunCommand("qpdf --check " + Quote(path)).exitCode, 0);
+    const std::string text = RunCommand("pdftotext -layout " + Quote(path) + " -").output;
+    std::string packed;  // fixed-pitch characters come out with gaps between some of them
+    for (char c : text) if (c != ' ') packed += c;
+    EXPECT_NE(packed.find("Slidemill"), std::string::npos) << text;
+    EXPECT_NE(text.find("Page 3"), std::string::npos) << text;
+    EXPECT_NE(text.find("deck.ppt"), std::string::npos) << text;
+    EXPECT_NE(text.find("DRAFT"), std::string::npos) << text;
+    const std::string qdf = RunCommand("qpdf --qdf --object-streams=disable " + Quote(path) + " -").output;
+    EXPECT_NE(qdf.find("/URI (http://example.org/)"), std::string::npos);
+    EXPECT_EQ(qdf.find("nan"), std::string::npos);
+}
+
+TEST(PdfPageWriterText, OutsideAPageNothingIsDrawnAndNothingFails) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.Valid());
+    CPdfPageWriter writer(folder.File("none.pdf"));
+    writer.DrawChar(65, 1, 2, 3);
+    writer.DrawHeader("x", 0);
+    writer.AddUriLink(1, 2, 3, 4, "http://example.org/");
+    writer.AddInternalLinks();
+    writer.CreateDocument();
+    writer.DrawFooter("x", 0);
+    writer.DrawWatermark("x", 0, 10);
+    writer.BeginPage(0, 100, 100);
+    writer.EndPage();
+    writer.AddInternalLinks();
+    writer.Close();
+    SUCCEED();
+}
 
 TEST(PdfPageWriterPolygon, LeavesCallerYsFlippedSoASecondFillIsMirrored) {
     TempFolder folder;

@@ -167,7 +167,9 @@ TEST(RendererState, SnapshotSelectsTheContextObjectsAndTellsTheWriter) {
     CEmfRenderer r;
     r.Link(&writer, true, 1.0);
     r.OnBegin(&dc, &dc);
-    EXPECT_EQ(writer.calls, (Calls{"SetPenColor 0x000000", "SetPenWidth 0", "SetBrushColor 0xffffff"}));
+    // The stock font is selected too: the writer has no "System" face and falls back to Arial.
+    EXPECT_EQ(writer.calls, (Calls{"SetPenColor 0x000000", "SetPenWidth 0", "SetBrushColor 0xffffff",
+                                   "SetFont System 1 0", "SetFont Arial 1 0"}));
     EXPECT_TRUE(r.HasPen());
     EXPECT_TRUE(r.HasBrush());
     EXPECT_EQ(r.MapMode(), 1);

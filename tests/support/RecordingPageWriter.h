@@ -42,6 +42,7 @@ public:
     std::set<std::string> linkTexts;                   // IsLinkText answers true for these
     std::map<std::string, std::string> linkTargets;    // FindLinkTarget: text -> address
     bool flipFilledPolygons = true;
+    bool linkContinues = false;  // what LinkContinues() refers to
 
     PageGeometry& Geometry() override { return geometry; }
 
@@ -98,6 +99,7 @@ public:
         calls.push_back("AddTextRun " + std::to_string(side) + " " + text + " " + Num(x) + " " + Num(y) + " " +
                         Num(w) + " " + Num(h));
     }
+    bool& LinkContinues() override { return linkContinues; }
 
     void DrawImage(double x, double y, double w, double h, const DecodedImage& image, const ImageMask& mask) override {
         std::string m = "none";

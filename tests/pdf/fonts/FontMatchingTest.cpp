@@ -2,7 +2,7 @@
 
 #include "pdf/fonts/FontTable.h"
 #include "pdf/fonts/PdfFontSet.h"
-#include "pdf/fonts/WinAnsi.h"
+#include "platform/text/WinAnsi.h"
 
 namespace slidemill {
 namespace {

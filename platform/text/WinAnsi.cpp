@@ -1,4 +1,4 @@
-#include "pdf/fonts/WinAnsi.h"
+#include "platform/text/WinAnsi.h"
 
 namespace slidemill {
 

@@ -1,4 +1,4 @@
-#include "pdf/links/LinkRunClassifier.h"
+#include "render/text/LinkRunClassifier.h"
 
 #include <cmath>
 #include <limits>

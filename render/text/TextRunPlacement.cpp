@@ -1,4 +1,4 @@
-#include "pdf/fonts/TextRunPlacement.h"
+#include "render/text/TextRunPlacement.h"
 
 #include <cmath>
 #include <limits>

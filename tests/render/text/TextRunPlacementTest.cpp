@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "pdf/fonts/FontSelection.h"
-#include "pdf/fonts/TextRunPlacement.h"
+#include "render/text/FontSelection.h"
+#include "render/text/TextRunPlacement.h"
 #include "tests/support/RecordingPageWriter.h"
 
 namespace slidemill {

@@ -15,11 +15,11 @@
 
 #include "pdf/NullPageWriter.h"
 #include "pdf/fonts/PdfFontSet.h"
-#include "pdf/fonts/TextRunPlacement.h"
-#include "pdf/fonts/WinAnsi.h"
+#include "render/text/TextRunPlacement.h"
+#include "platform/text/WinAnsi.h"
 #include "pdf/links/LinkAnnotations.h"
 #include "pdf/links/LinkMatching.h"
-#include "pdf/links/LinkRunClassifier.h"
+#include "render/text/LinkRunClassifier.h"
 #include "tests/support/PdfInspect.h"
 
 namespace slidemill {
@@ -71,7 +71,7 @@ public:
     void AddTextRun(const std::string& text, double x, double y, double w, double h, int side) override {
         runs_.AddTextRun(text, x, y, w, h, side, pageOrdinal_);
     }
-    bool& LinkContinues() { return runs_.LinkContinues(); }
+    bool& LinkContinues() override { return runs_.LinkContinues(); }
 
     std::vector<std::string> linkAddresses;
     std::vector<std::string> linkTexts;

@@ -1,6 +1,6 @@
-#include "pdf/fonts/FontSelection.h"
+#include "render/text/FontSelection.h"
 
-#include "pdf/fonts/WinAnsi.h"
+#include "platform/text/WinAnsi.h"
 
 namespace slidemill {
 

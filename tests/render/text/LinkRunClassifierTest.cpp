@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/links/LinkRunClassifier.h"
+#include "render/text/LinkRunClassifier.h"
 #include "tests/support/RecordingPageWriter.h"
 
 namespace slidemill {
