@@ -459,7 +459,10 @@ bool PlaybackContext::GetTextExtentPoint(const char16_t* text, int count, SIZEL&
     std::vector<int32_t> extents;
     if (!Measurer().MeasureExtents(font, text, count, extents)) return false;
     size.cx = extents.empty() ? 0 : extents.back();
-    size.cy = int32_t(std::min<int64_t>(std::abs(int64_t(font.lfHeight)), INT32_MAX));
+    // The extent's height is the character cell, not the em size a negative height asks for.
+    int32_t cell = 0;
+    if (!Measurer().MeasureCellHeight(font, cell)) cell = int32_t(std::min<int64_t>(std::abs(int64_t(font.lfHeight)), INT32_MAX));
+    size.cy = cell;
     return true;
 }
 

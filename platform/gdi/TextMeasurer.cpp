@@ -165,6 +165,22 @@ std::string CFreeTypeTextMeasurer::MatchFile(const std::string& family, int weig
     return impl_->Match(family, weight, italic);
 }
 
+bool CFreeTypeTextMeasurer::MeasureCellHeight(const LOGFONTW& font, int32_t& height) {
+    height = 0;
+    Impl::Face* face = impl_->Lookup(font);
+    if (!face) return false;
+    double cell;
+    if (font.lfHeight > 0)
+        cell = double(font.lfHeight);
+    else {
+        const double em = font.lfHeight < 0 ? -double(font.lfHeight) : kDefaultEm;
+        cell = em * face->cellUnits / face->unitsPerEm;
+    }
+    cell = std::floor(cell + 0.5);
+    height = int32_t(std::clamp(cell, 0.0, double(INT32_MAX)));
+    return true;
+}
+
 bool CFreeTypeTextMeasurer::MeasureExtents(const LOGFONTW& font, const char16_t* text, int count,
                                            std::vector<int32_t>& out) {
     out.clear();

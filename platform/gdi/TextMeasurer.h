@@ -10,6 +10,7 @@
 // Faces and their advances are cached for the life of the measurer, so one measurer is
 // meant to serve a whole run of pages.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,6 +26,13 @@ public:
     // Cumulative extents: out[i] is the width of the first i + 1 characters. False when
     // no face can be found; out is then left empty.
     virtual bool MeasureExtents(const LOGFONTW& font, const char16_t* text, int count, std::vector<int32_t>& out) = 0;
+    // The character cell height (ascent plus descent, the height of a text extent) in
+    // logical units. Measurers without face metrics answer the LOGFONT's height.
+    virtual bool MeasureCellHeight(const LOGFONTW& font, int32_t& height) {
+        height = int32_t(std::min<int64_t>(font.lfHeight < 0 ? -int64_t(font.lfHeight) : int64_t(font.lfHeight),
+                                           INT32_MAX));
+        return true;
+    }
 };
 
 class CFreeTypeTextMeasurer : public ITextMeasurer {
@@ -35,6 +43,9 @@ public:
     CFreeTypeTextMeasurer& operator=(const CFreeTypeTextMeasurer&) = delete;
 
     bool MeasureExtents(const LOGFONTW& font, const char16_t* text, int count, std::vector<int32_t>& out) override;
+    // A negative lfHeight is the em size: the cell is em x (usWinAscent + usWinDescent) /
+    // unitsPerEm, rounded, as the platform's text metrics give it.
+    bool MeasureCellHeight(const LOGFONTW& font, int32_t& height) override;
 
     // The font file fontconfig picks for a face name, weight and slant ("" when none).
     std::string MatchFile(const std::string& family, int weight, bool italic);

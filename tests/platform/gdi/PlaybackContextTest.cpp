@@ -168,6 +168,8 @@ TEST(TextMeasurer, ContextMeasuresWithItsSelectedFont) {
     SIZEL size;
     ASSERT_TRUE(dc.GetTextExtentPoint(text, 2, size));
     EXPECT_EQ(size.cx, extents[1]);
+    // The height is the cell (usWinAscent + usWinDescent = 1854 + 434 of 2048 units), not the em.
+    EXPECT_EQ(size.cy, 112);
 }
 
 TEST(AnsiCodePage, WidensWindows1252) {
