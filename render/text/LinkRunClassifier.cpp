@@ -9,6 +9,19 @@ namespace {
 
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
+// A target that already names the mail scheme, in any letter case ("mailto:" is how the
+// presentation application stores mail links): prefixing it again would break the link.
+bool HasMailScheme(const std::string& text) {
+    static constexpr char kScheme[] = "mailto:";
+    const size_t n = sizeof kScheme - 1;
+    for (size_t i = 0; i + n <= text.size(); ++i) {
+        size_t k = 0;
+        while (k < n && (text[i + k] | 0x20) == kScheme[k]) ++k;
+        if (k == n) return true;
+    }
+    return false;
+}
+
 int32_t Trunc(double value) {
     if (!std::isfinite(value)) return 0;
     if (value >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
@@ -45,7 +58,7 @@ void ClassifyTextRun(IPageWriter& writer, LinkRunState& state, bool& linkContinu
         state.lastLinkHeight = static_cast<float>(run.cy);
         state.hasLastLinkHeight = true;
         if (!target.empty()) {
-            if (Contains(target, "@") && !Contains(target, "Mailto:")) target = "Mailto:" + target;
+            if (Contains(target, "@") && !HasMailScheme(target)) target = "Mailto:" + target;
             writer.AddUriLink(static_cast<float>(px), static_cast<float>(bottom), static_cast<float>(w),
                               static_cast<float>(h), target);
         }

@@ -40,6 +40,9 @@ TEST_F(LinkRunClassifierTest, AddressLikeRunWithoutHyperlinksLinksToItself) {
 TEST_F(LinkRunClassifierTest, MailAddressesGetMailto) {
     EXPECT_EQ(Classify("me@example.org")[1], "AddUriLink 50 440 40 10 Mailto:me@example.org");
     EXPECT_EQ(Classify("Mailto:me@example.org")[1], "AddUriLink 50 440 40 10 Mailto:me@example.org");
+    // The scheme in another letter case is the scheme all the same: no second prefix.
+    EXPECT_EQ(Classify("mailto:me@example.org")[1], "AddUriLink 50 440 40 10 mailto:me@example.org");
+    EXPECT_EQ(Classify("MAILTO:me@example.org")[1], "AddUriLink 50 440 40 10 MAILTO:me@example.org");
 }
 
 TEST_F(LinkRunClassifierTest, ContinuationRunsKeepTheAddress) {
