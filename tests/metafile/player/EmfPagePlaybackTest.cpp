@@ -38,8 +38,10 @@ TEST(EmfPagePlayback, PlaysWithTheWritersScaleAndGeometry) {
     writer.geometry.pageHeight = 540;
     writer.geometry.offX = writer.geometry.offY = 0;
     EXPECT_EQ(picture.Play(writer, PlayRect{0, 0, 720, 540}, RenderOptions{}, 1.0), kPlayDone);
+    // The stock font is selected as well; the recording writer knows no face, so Arial follows.
     std::vector<std::string> expected = {"SetPenColor 0x000000", "SetPenWidth 0", "SetBrushColor 0xffffff",
-                                         "ClipToPlayArea", "DrawLine 0 0 720 540"};
+                                         "SetFont System 1 0",   "SetFont Arial 1 0", "ClipToPlayArea",
+                                         "DrawLine 0 0 720 540"};
     EXPECT_EQ(writer.calls, expected);
     EXPECT_DOUBLE_EQ(writer.geometry.scale, 0.5);
     EXPECT_DOUBLE_EQ(writer.geometry.playHeight, 540);
@@ -92,8 +94,8 @@ TEST(EmfPagePlayback, BitmapRecordsReachThePageAsImages) {
     writer.geometry.pageHeight = 540;
     writer.geometry.offX = writer.geometry.offY = 0;
     ASSERT_EQ(picture.Play(writer, PlayRect{0, 0, 720, 540}, RenderOptions{}, 1.0), kPlayDone);
-    ASSERT_EQ(writer.calls.size(), 4u);
-    EXPECT_EQ(writer.calls[3].rfind("DrawImage 10 20 30 40 2x1", 0), 0u) << writer.calls[3];
+    ASSERT_EQ(writer.calls.size(), 6u);  // pen, width, brush, two font selections, the image
+    EXPECT_EQ(writer.calls[5].rfind("DrawImage 10 20 30 40 2x1", 0), 0u) << writer.calls[5];
 }
 
 }  // namespace

@@ -39,7 +39,10 @@ struct Harness {
     int Play(const std::vector<uint8_t>& emf) { return parser.Play(&dc, emf, 0, PlaybackRect{0, 0, 720, 540}); }
     // The writer's calls without the pen and brush calls of the start-of-playback snapshot.
     std::vector<std::string> Drawn() const {
-        std::vector<std::string> out(writer.calls.begin() + std::min<size_t>(3, writer.calls.size()), writer.calls.end());
+        // Past the start of playback: pen, width and brush, then the stock font's selection.
+        size_t first = std::min<size_t>(3, writer.calls.size());
+        while (first < writer.calls.size() && writer.calls[first].rfind("SetFont ", 0) == 0) ++first;
+        std::vector<std::string> out(writer.calls.begin() + static_cast<std::ptrdiff_t>(first), writer.calls.end());
         return out;
     }
     // The log lines that start with the prefix.
