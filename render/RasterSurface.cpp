@@ -90,7 +90,7 @@ void RasterPath::AddRectangle(const RectF& r) {
 
 void RasterPath::AddEllipse(const RectF& box) {
     std::vector<PointF> pts;
-    const int n = 32;
+    const int n = 64;  // smooth enough for a slide-sized ellipse on the page
     float cx = box.x + box.w / 2, cy = box.y + box.h / 2;
     for (int i = 0; i < n; ++i) {
         double a = 2 * kPi * i / n;
@@ -102,7 +102,7 @@ void RasterPath::AddEllipse(const RectF& box) {
 void RasterPath::AddArc(const RectF& box, float startDeg, float sweepDeg) {
     if (!std::isfinite(startDeg) || !std::isfinite(sweepDeg)) return;
     sweepDeg = std::clamp(sweepDeg, -3600.0f, 3600.0f);
-    int n = std::max(2, int(std::ceil(std::fabs(sweepDeg) / 11.25f)) + 1);
+    int n = std::max(2, int(std::ceil(std::fabs(sweepDeg) / 5.625f)) + 1);
     std::vector<PointF> pts;
     pts.reserve(size_t(n));
     float cx = box.x + box.w / 2, cy = box.y + box.h / 2;

@@ -313,13 +313,49 @@ void CEmfRenderer::OnSetPixel(int32_t x, int32_t y, COLORREF color) {
     surface_->FillRectangle(b, {float(x), float(y), 1, 1});
 }
 
-// ---- raster-only shapes ----------------------------------------------------------------
+// ---- shapes built from arcs -------------------------------------------------------------
 
 RasterPath* CEmfRenderer::OpenPath() { return path_.As<RasterPath>(); }
 
+namespace {
+
+// The figures of a flattened shape as writer polygons and polylines, in page points.
+// Each closed figure is filled (when `fill`) and outlined along its closing edge too.
+template <typename MapXFn, typename MapYFn>
+void FiguresToWriter(IPageWriter& writer, const RasterPath& shape, bool fill, bool outline, MapXFn mapX, MapYFn mapY) {
+    for (const RasterPath::Figure& figure : shape.figures) {
+        if (figure.points.size() < 2) continue;
+        std::vector<double> xs, ys;
+        xs.reserve(figure.points.size() + 1);
+        ys.reserve(figure.points.size() + 1);
+        for (const PointF& p : figure.points) {
+            xs.push_back(mapX(double(p.x)));
+            ys.push_back(mapY(double(p.y)));
+        }
+        if (figure.closed) {
+            xs.push_back(xs[0]);
+            ys.push_back(ys[0]);
+        }
+        if (fill && figure.closed && xs.size() >= 4) {
+            std::vector<double> flipped = ys;  // the writer flips the ys it is given in place
+            writer.FillPolygon(xs.data(), flipped.data(), int(xs.size()));
+        }
+        if (outline) writer.DrawPolyline(xs.data(), ys.data(), int(xs.size()));
+    }
+}
+
+}  // namespace
+
+// Ellipses, rounded rectangles, chords and pies reach the page as their flattened
+// outlines: a picture drawn with them (common in metafiles not written by LibreOffice)
+// would otherwise lose those shapes altogether.
 void CEmfRenderer::FillAndOutline(RasterPath& figure) {
-    if (!surface_) return;
     figure.winding = polyFillMode_ == 2;
+    if (ToWriter()) {
+        FiguresToWriter(*writer_, figure, HasBrush(), HasPen(), [this](double x) { return MapX(x); },
+                        [this](double y) { return MapY(y); });
+    }
+    if (!surface_) return;
     if (const RasterBrush* b = CurrentBrush()) surface_->FillPath(*b, figure);
     if (const RasterPen* p = CurrentPen()) surface_->DrawPath(*p, figure);
 }
@@ -375,6 +411,9 @@ void CEmfRenderer::OnArc(const RECTL& box, const POINTL& start, const POINTL& en
     }
     RasterPath figure;
     figure.AddArc(r, a1, sweep);
+    if (ToWriter() && HasPen())
+        FiguresToWriter(*writer_, figure, false, true, [this](double x) { return MapX(x); },
+                        [this](double y) { return MapY(y); });
     if (surface_)
         if (const RasterPen* p = CurrentPen()) surface_->DrawPath(*p, figure);
 }
@@ -399,16 +438,7 @@ void CEmfRenderer::OnChord(const RECTL& box, const POINTL& start, const POINTL& 
     ArcAngles(box, start, end, r, a1, sweep);
     RasterPath figure;
     figure.AddArc(r, a1, sweep);
-    // The closing chord: from the point at a1 to the point at a1 + sweep on the ellipse.
-    auto at = [&](double a) {
-        double ar = -a * kPi / 180;
-        double dx = double(box.right) - box.left, dy = double(box.bottom) - box.top;
-        double L = std::sqrt(std::pow(dx * std::sin(ar), 2) + std::pow(dy * std::cos(ar), 2));
-        double hx = double((int64_t(box.left) + box.right) / 2), hy = double((int64_t(box.top) + box.bottom) / 2);
-        if (L == 0) return PointF{float(hx), float(hy)};
-        return PointF{float(std::trunc(hx + dx * dy * std::cos(ar) / L)), float(std::trunc(hy + dx * dy * std::sin(ar) / L))};
-    };
-    figure.AddLines({at(a1), at(double(a1) + sweep)});
+    // The chord is the straight edge that closes the arc, from its end back to its start.
     figure.CloseFigure();
     if (RasterPath* path = OpenPath()) {
         path->figures.insert(path->figures.end(), figure.figures.begin(), figure.figures.end());

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -547,19 +549,79 @@ TEST(RendererShapes, PatternFillWithHatchBrushUsesTheSolidColour) {
     EXPECT_EQ(f.Take(), (Calls{"FillPolygon 4: 10,10 20,10 20,30 10,30"}));
 }
 
-TEST(RendererShapes, RasterOnlyShapesLeaveThePageAlone) {
+// The point list of a recorded "DrawPolyline n: x,y ..." or "FillPolygon n: ..." call.
+std::vector<std::pair<double, double>> CallPoints(const std::string& call) {
+    std::vector<std::pair<double, double>> pts;
+    const size_t colon = call.find(':');
+    if (colon == std::string::npos) return pts;
+    std::istringstream in(call.substr(colon + 1));
+    std::string pair;
+    while (in >> pair) {
+        const size_t comma = pair.find(',');
+        pts.push_back({std::stod(pair.substr(0, comma)), std::stod(pair.substr(comma + 1))});
+    }
+    return pts;
+}
+
+// Ellipses, rounded rectangles, chords, pies and arcs reach the page as flattened
+// figures: filled with the brush when they are closed, outlined with the pen, every point
+// inside the shape's box; none of them moves the current position.
+TEST(RendererShapes, ArcShapesReachThePageAsFlattenedFigures) {
+    struct Case {
+        const char* what;
+        std::function<void(CEmfRenderer&)> draw;
+        bool filled;
+    } cases[] = {
+        {"ellipse", [](CEmfRenderer& r) { r.OnEllipse({100, 200, 300, 300}); }, true},
+        {"round rect", [](CEmfRenderer& r) { r.OnRoundRect({100, 200, 300, 300}, 40, 40); }, true},
+        {"chord", [](CEmfRenderer& r) { r.OnChord({100, 200, 300, 300}, {300, 250}, {100, 250}); }, true},
+        {"pie", [](CEmfRenderer& r) { r.OnPie({100, 200, 300, 300}, {300, 250}, {100, 250}); }, true},
+        {"arc", [](CEmfRenderer& r) { r.OnArc({100, 200, 300, 300}, {300, 250}, {100, 250}); }, false},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.r.OnMoveTo({7, 7});
+        f.Take();
+        c.draw(f.r);
+        const Calls calls = f.Take();
+        ASSERT_EQ(calls.size(), c.filled ? 2u : 1u) << c.what;
+        EXPECT_EQ(calls[0].rfind(c.filled ? "FillPolygon" : "DrawPolyline", 0), 0u) << c.what;
+        EXPECT_EQ(calls.back().rfind("DrawPolyline", 0), 0u) << c.what;
+        for (const std::string& call : calls) {
+            const auto pts = CallPoints(call);
+            EXPECT_GE(pts.size(), 16u) << c.what;
+            for (auto [x, y] : pts) {
+                EXPECT_TRUE(x >= 99.9 && x <= 300.1 && y >= 199.9 && y <= 300.1) << c.what << " " << x << "," << y;
+            }
+            if (c.filled) {
+                EXPECT_EQ(pts.front(), pts.back()) << c.what;  // closed
+            }
+        }
+        EXPECT_EQ(f.r.CurrentPosition(), (POINTL{7, 7})) << c.what;
+    }
+}
+
+TEST(RendererShapes, ArcShapesWithoutPenOrBrushOrInsideAPath) {
     Fixture f;
-    f.r.OnMoveTo({0, 0});
+    f.r.OnSelectPen(f.Pen(pen::kNull, 1, 0));
+    f.r.OnSelectBrush(f.Brush(brush::kNull, 0));
+    f.Take();
     f.r.OnEllipse({0, 0, 10, 10});
-    f.r.OnRoundRect({0, 0, 10, 10}, 3, 3);
     f.r.OnArc({0, 0, 10, 10}, {10, 5}, {0, 5});
-    f.r.OnChord({0, 0, 10, 10}, {10, 5}, {0, 5});
-    f.r.OnPie({0, 0, 10, 10}, {10, 5}, {0, 5});
-    EXPECT_EQ(f.r.CurrentPosition(), (POINTL{0, 0}));
-    f.r.OnAngleArc({100, 100}, 10, 0.0f, 90.0f);
     EXPECT_TRUE(f.Take().empty());
+
+    Fixture g;
+    g.r.OnBeginPath();
+    g.Take();
+    g.r.OnEllipse({0, 0, 10, 10});
+    g.r.OnPie({0, 0, 10, 10}, {10, 5}, {0, 5});
+    EXPECT_TRUE(g.Take().empty());  // added to the path only
+
+    Fixture h;
+    h.r.OnMoveTo({0, 0});
+    h.r.OnAngleArc({100, 100}, 10, 0.0f, 90.0f);
     // cos(-90 degrees) with pi as 3.1415927 is a hair below 0: x truncates to 99.
-    EXPECT_EQ(f.r.CurrentPosition(), (POINTL{99, 90}));
+    EXPECT_EQ(h.r.CurrentPosition(), (POINTL{99, 90}));
 }
 
 // ---- clipping ----------------------------------------------------------------------------
