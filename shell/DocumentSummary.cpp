@@ -1,5 +1,7 @@
 #include "shell/DocumentSummary.h"
 
+#include "platform/automation/BuiltInProperties.h"
+
 namespace slidemill {
 
 std::optional<DocumentSummary> ReadDocumentSummary(PresentationAppFactory& factory, const std::string& path) {
@@ -14,12 +16,12 @@ std::optional<DocumentSummary> ReadDocumentSummary(PresentationAppFactory& facto
         DocumentSummary s;
         auto presentation = app->GetPresentations()->Open(path, 0, 0, 0);
         s.slideCount = presentation->GetSlides()->Count();
-        auto properties = presentation->BuiltInDocumentProperties();
-        s.title = properties->Item(1)->Value();
-        s.subject = properties->Item(2)->Value();
-        s.author = properties->Item(3)->Value();
-        s.keywords = properties->Item(4)->Value();
-        s.lastAuthor = properties->Item(7)->Value();
+        BuiltInProperties properties = ReadBuiltInProperties(*presentation);
+        s.title = std::move(properties.title);
+        s.subject = std::move(properties.subject);
+        s.author = std::move(properties.author);
+        s.keywords = std::move(properties.keywords);
+        s.lastAuthor = std::move(properties.lastAuthor);
         presentation.reset();
         app->Quit();
         return s;

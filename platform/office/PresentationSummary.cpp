@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/automation/BuiltInProperties.h"
+
 namespace slidemill {
 
 PresentationSummary CollectPresentationSummary(PresentationApp& app, const std::string& path) {
@@ -13,12 +15,12 @@ PresentationSummary CollectPresentationSummary(PresentationApp& app, const std::
     auto slides = presentation->GetSlides();
     auto setup = presentation->GetPageSetup();
     s.slideCount = slides->Count();
-    auto props = presentation->BuiltInDocumentProperties();
-    s.title = props->Item(1)->Value();
-    s.subject = props->Item(2)->Value();
-    s.author = props->Item(3)->Value();
-    s.keywords = props->Item(4)->Value();
-    s.lastAuthor = props->Item(7)->Value();
+    BuiltInProperties props = ReadBuiltInProperties(*presentation);
+    s.title = std::move(props.title);
+    s.subject = std::move(props.subject);
+    s.author = std::move(props.author);
+    s.keywords = std::move(props.keywords);
+    s.lastAuthor = std::move(props.lastAuthor);
     const float width = setup->SlideWidth();
     const float height = setup->SlideHeight();
     for (int32_t n = 1; n <= s.slideCount && n <= INT16_MAX; ++n) {
