@@ -8,6 +8,7 @@
 
 #include "metafile/document/FileClassification.h"
 #include "metafile/document/MetafileDocument.h"
+#include "tests/metafile/document/Fixtures.h"
 #include "tests/metafile/document/TempDir.h"
 
 namespace slidemill {
@@ -15,12 +16,6 @@ namespace {
 
 using namespace testing_doc;
 namespace fs = std::filesystem;
-
-class NoFonts : public IPrivateFontTable {
-public:
-    bool Add(const std::string&) override { return false; }
-    bool Remove(const std::string&) override { return false; }
-};
 
 bool IsDamagedName(const std::string& name) {
     return name.find("corrupted") != std::string::npos || name.find("61294") != std::string::npos ||

@@ -9,18 +9,6 @@ namespace {
 
 using namespace testing_doc;
 
-class RecordingPrompt : public IMessagePrompt {
-public:
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    std::vector<std::string> messages;
-};
-
-class NoFonts : public IPrivateFontTable {
-public:
-    bool Add(const std::string&) override { return false; }
-    bool Remove(const std::string&) override { return false; }
-};
-
 TEST(Document, OpensTheCaptureFileAndDerivesTheDocumentPath) {
     TempDir dir;
     WriteFile(dir.Path("drda.er"), TinyWmf());

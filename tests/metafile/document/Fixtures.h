@@ -1,12 +1,30 @@
 #pragma once
 // Minimal metafiles for the document tests.
 
+#include <string>
 #include <vector>
 
 #include "metafile/EmfHeader.h"
+#include "metafile/document/MessagePrompt.h"
+#include "platform/fonts/PrivateFontTable.h"
 #include "metafile/EmfRecordTypes.h"
 
 namespace slidemill::testing_doc {
+
+// Keeps every message the document shows.
+class RecordingPrompt : public IMessagePrompt {
+public:
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::vector<std::string> messages;
+};
+
+// A font table that registers nothing.
+class NoFonts : public IPrivateFontTable {
+public:
+    bool Add(const std::string&) override { return false; }
+    bool Remove(const std::string&) override { return false; }
+};
+
 
 inline std::vector<uint8_t> TinyEmf() {
     ByteWriter w;
