@@ -90,20 +90,7 @@ public:
     std::vector<uint8_t> Bytes(bool placeable) {
         const std::vector<uint8_t> wmf = rec_.Finish();
         if (!placeable) return wmf;
-        ByteWriter out;
-        out.U32(kPlaceableKey);
-        out.U16(0);
-        out.I16(0);
-        out.I16(0);
-        out.I16(kWidth);
-        out.I16(kHeight);
-        out.U16(kUnitsPerInch);
-        out.U32(0);
-        uint16_t sum = 0;
-        for (size_t i = 0; i < 10; ++i) sum ^= uint16_t(out.Buffer()[2 * i] | out.Buffer()[2 * i + 1] << 8);
-        out.U16(sum);
-        out.Bytes(wmf);
-        return out.Take();
+        return WithPlaceableHeader(wmf, 0, 0, kWidth, kHeight, kUnitsPerInch);
     }
 
 private:

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "metafile/ByteReader.h"
 
@@ -48,6 +49,26 @@ inline std::optional<PlaceableHeader> ReadPlaceableHeader(std::span<const uint8_
     for (size_t i = 0; i < 10; ++i) x ^= r.PeekU16(i * 2);
     h.checksumOk = x == h.checksum;
     return h;
+}
+
+// The picture with a placeable header in front: a box of (left, top)-(right, bottom)
+// logical units at `inch` units per inch, with its checksum.
+inline std::vector<uint8_t> WithPlaceableHeader(std::span<const uint8_t> wmf, int16_t left, int16_t top,
+                                                int16_t right, int16_t bottom, uint16_t inch) {
+    ByteWriter w;
+    w.U32(kPlaceableKey);
+    w.U16(0);  // HWmf
+    w.I16(left);
+    w.I16(top);
+    w.I16(right);
+    w.I16(bottom);
+    w.U16(inch);
+    w.U32(0);  // reserved
+    uint16_t sum = 0;
+    for (size_t i = 0; i < 10; ++i) sum ^= uint16_t(w.Buffer()[2 * i] | w.Buffer()[2 * i + 1] << 8);
+    w.U16(sum);
+    w.Bytes(wmf);
+    return w.Take();
 }
 
 }  // namespace slidemill

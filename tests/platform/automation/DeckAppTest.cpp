@@ -19,20 +19,7 @@ std::vector<uint8_t> Wmf() {
 
 // A placeable header for a box of w x h units at `inch` units per inch.
 std::vector<uint8_t> WithPlaceable(int16_t w, int16_t h, uint16_t inch) {
-    ByteWriter b;
-    b.U32(kPlaceableKey);
-    b.U16(0);
-    b.I16(0);
-    b.I16(0);
-    b.I16(w);
-    b.I16(h);
-    b.U16(inch);
-    b.U32(0);
-    uint16_t x = 0;
-    for (size_t i = 0; i < 10; ++i) x ^= uint16_t(b.Buffer()[2 * i] | b.Buffer()[2 * i + 1] << 8);
-    b.U16(x);
-    b.Bytes(Wmf());
-    return b.Take();
+    return WithPlaceableHeader(Wmf(), 0, 0, w, h, inch);
 }
 
 class DeckAppTest : public ::testing::Test {

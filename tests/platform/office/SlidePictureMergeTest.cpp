@@ -19,20 +19,7 @@ constexpr int32_t kW = 25400;
 constexpr int32_t kH = 19050;
 
 std::vector<uint8_t> WithPlaceable(const std::vector<uint8_t>& wmf, int16_t right, int16_t bottom, uint16_t inch) {
-    ByteWriter w;
-    w.U32(kPlaceableKey);
-    w.U16(0);
-    w.I16(0);
-    w.I16(0);
-    w.I16(right);
-    w.I16(bottom);
-    w.U16(inch);
-    w.U32(0);
-    uint16_t sum = 0;
-    for (size_t i = 0; i < 20; i += 2) sum ^= uint16_t(w.Buffer()[i] | (w.Buffer()[i + 1] << 8));
-    w.U16(sum);
-    w.Bytes(wmf);
-    return w.Take();
+    return WithPlaceableHeader(wmf, 0, 0, right, bottom, inch);
 }
 
 // An export as the suite writes it: window records with its own extent, a drawing
