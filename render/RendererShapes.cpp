@@ -100,11 +100,73 @@ void CEmfRenderer::OnPolyline16(PointsS p, int32_t n) { Polyline(p, n); }
 void CEmfRenderer::OnPolylineTo(PointsL p, int32_t n) { PolylineTo(p, n); }
 void CEmfRenderer::OnPolylineTo16(PointsS p, int32_t n) { PolylineTo(p, n); }
 
-// Curves have no output at all: no PDF, no path, no change of the current position.
-void CEmfRenderer::OnPolyBezier(PointsL, int32_t) {}
-void CEmfRenderer::OnPolyBezierTo(PointsL, int32_t) {}
-void CEmfRenderer::OnPolyBezier16(PointsS, int32_t) {}
-void CEmfRenderer::OnPolyBezierTo16(PointsS, int32_t) {}
+// ---- curves ----------------------------------------------------------------------------
+
+namespace {
+
+// Cubic Bezier segments from `start` through the control points (three per segment;
+// a short tail is ignored), flattened into line points (the start itself included).
+template <typename Points>
+std::vector<PointF> FlattenBeziers(POINTL start, const Points& points, size_t count) {
+    constexpr int kSteps = 16;
+    std::vector<PointF> out;
+    const size_t segments = count / 3;
+    out.reserve(segments * kSteps + 1);
+    out.push_back({float(start.x), float(start.y)});
+    double x0 = start.x, y0 = start.y;
+    for (size_t s = 0; s < segments; ++s) {
+        const POINTL c1 = points[s * 3], c2 = points[s * 3 + 1], e = points[s * 3 + 2];
+        for (int i = 1; i <= kSteps; ++i) {
+            const double t = double(i) / kSteps, u = 1 - t;
+            const double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+            out.push_back({float(a * x0 + b * c1.x + c * c2.x + d * e.x), float(a * y0 + b * c1.y + c * c2.y + d * e.y)});
+        }
+        x0 = e.x;
+        y0 = e.y;
+    }
+    return out;
+}
+
+}  // namespace
+
+// Curves are flattened: into the open path, or onto the page as a pen polyline. The "To"
+// forms start at the current position and move it to their last point, as on a device.
+#define SLIDEMILL_BEZIER(NAME, POINTS, FROM_POSITION)                                                  \
+    void CEmfRenderer::NAME(POINTS points, int32_t count) {                                           \
+        count = Clamp(points, count);                                                                 \
+        const bool fromPosition = FROM_POSITION;                                                      \
+        if (count < (fromPosition ? 3 : 4)) return;                                                   \
+        const POINTL start = fromPosition ? position_ : points[0];                                     \
+        const size_t skip = fromPosition ? 0 : 1;                                                     \
+        struct Tail {                                                                                 \
+            const POINTS& p;                                                                          \
+            size_t skip;                                                                              \
+            POINTL operator[](size_t i) const { return p[i + skip]; }                                 \
+        } controls{points, skip};                                                                     \
+        const size_t used = (size_t(count) - skip) / 3 * 3;                                           \
+        const std::vector<PointF> line = FlattenBeziers(start, controls, used);                       \
+        if (RasterPath* path = OpenPath()) {                                                          \
+            if (!fromPosition) path->StartFigure();                                                   \
+            path->AddLines(line);                                                                     \
+        } else if (ToWriter() && HasPen()) {                                                          \
+            std::vector<double> xs, ys;                                                               \
+            for (const PointF& q : line) {                                                            \
+                xs.push_back(MapX(q.x));                                                              \
+                ys.push_back(MapY(q.y));                                                              \
+            }                                                                                         \
+            writer_->DrawPolyline(xs.data(), ys.data(), int(xs.size()));                             \
+        }                                                                                             \
+        if (fromPosition) {                                                                           \
+            position_ = controls[used - 1];                                                           \
+            if (playback_) playback_->MoveTo(position_);                                              \
+        }                                                                                             \
+    }
+
+SLIDEMILL_BEZIER(OnPolyBezier, PointsL, false)
+SLIDEMILL_BEZIER(OnPolyBezierTo, PointsL, true)
+SLIDEMILL_BEZIER(OnPolyBezier16, PointsS, false)
+SLIDEMILL_BEZIER(OnPolyBezierTo16, PointsS, true)
+#undef SLIDEMILL_BEZIER
 
 // ---- polygons --------------------------------------------------------------------------
 
@@ -342,6 +404,37 @@ void FiguresToWriter(IPageWriter& writer, const RasterPath& shape, bool fill, bo
         }
         if (outline) writer.DrawPolyline(xs.data(), ys.data(), int(xs.size()));
     }
+}
+
+// A filled and/or stroked path. The fill closes every figure and joins them into one
+// polygon, each figure bridged back to the first point, so that figures drawn the other
+// way round (the holes of a ring or a letter) stay open; the stroke follows each figure.
+template <typename MapXFn, typename MapYFn>
+void PathToWriter(IPageWriter& writer, const RasterPath& path, bool fill, bool stroke, MapXFn mapX, MapYFn mapY) {
+    if (fill) {
+        std::vector<double> xs, ys;
+        double fx = 0, fy = 0;
+        for (const RasterPath::Figure& figure : path.figures) {
+            if (figure.points.size() < 2) continue;
+            const bool first = xs.empty();
+            const size_t begin = xs.size();
+            for (const PointF& p : figure.points) {
+                xs.push_back(mapX(double(p.x)));
+                ys.push_back(mapY(double(p.y)));
+            }
+            xs.push_back(xs[begin]);
+            ys.push_back(ys[begin]);
+            if (first) {
+                fx = xs[begin];
+                fy = ys[begin];
+            } else {
+                xs.push_back(fx);
+                ys.push_back(fy);
+            }
+        }
+        if (xs.size() >= 4) writer.FillPolygon(xs.data(), ys.data(), int(xs.size()));
+    }
+    if (stroke) FiguresToWriter(writer, path, false, true, mapX, mapY);
 }
 
 }  // namespace
@@ -603,9 +696,13 @@ void CEmfRenderer::OnUsePath(uint32_t flags, int32_t mode) {
             surface_->SetClipPath(*p, m);
             if (mode == 5) ResetClipToBounds(CombineMode::Intersect);
         }
-    } else if (surface_) {
-        if ((flags & 2) && CurrentBrush()) surface_->FillPath(*CurrentBrush(), *p);
-        if ((flags & 1) && CurrentPen()) surface_->DrawPath(*CurrentPen(), *p);
+    } else {
+        if (ToWriter()) PathToWriter(*writer_, *p, (flags & 2) && HasBrush(), (flags & 1) && HasPen(),
+                                     [this](double x) { return MapX(x); }, [this](double y) { return MapY(y); });
+        if (surface_) {
+            if ((flags & 2) && CurrentBrush()) surface_->FillPath(*CurrentBrush(), *p);
+            if ((flags & 1) && CurrentPen()) surface_->DrawPath(*CurrentPen(), *p);
+        }
     }
     path_.Reset();
 }

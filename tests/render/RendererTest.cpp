@@ -438,10 +438,13 @@ TEST(RendererShapes, LinesAndCurrentPosition) {
 
     f.r.OnMoveTo({5, 5});
     auto bez = Points::L({{7, 7}, {8, 8}, {9, 9}});
-    f.r.OnPolyBezierTo(bez.AsL(), bez.count);  // no output, position kept
+    f.r.OnPolyBezierTo(bez.AsL(), bez.count);  // a flattened curve that ends at its last point
     auto to = Points::L({{15, 5}});
     f.r.OnPolylineTo(to.AsL(), to.count);
-    EXPECT_EQ(f.Take(), (Calls{"DrawLine 5 5 15 5"}));
+    const Calls drawn = f.Take();
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(drawn[0].rfind("DrawPolyline 17: 5,5 ", 0), 0u) << drawn[0];
+    EXPECT_EQ(drawn[1], "DrawLine 9 9 15 5");
 
     auto one = Points::L({{30, 30}});
     f.r.OnPolyline(one.AsL(), one.count);  // one point: from the current position
@@ -535,7 +538,9 @@ TEST(RendererShapes, InsideAPathPolylinesDrawButPolylineTosDoNot) {
     f.r.OnRectangle({0, 0, 5, 5});
     f.r.OnEndPath();
     f.r.OnUsePath(3, 5);
-    EXPECT_EQ(f.Take(), (Calls{"DrawLine 1 1 2 2"}));
+    // The path itself is then filled and stroked: its open figure, then the rectangle.
+    EXPECT_EQ(f.Take(), (Calls{"DrawLine 1 1 2 2", "FillPolygon 10: 2,2 1,1 2,2 2,2 0,0 5,0 5,5 0,5 0,0 2,2",
+                               "DrawPolyline 3: 2,2 1,1 2,2", "DrawPolyline 5: 0,0 5,0 5,5 0,5 0,0"}));
     EXPECT_FALSE(f.r.HasPath());
 }
 
@@ -599,6 +604,46 @@ TEST(RendererShapes, ArcShapesReachThePageAsFlattenedFigures) {
         }
         EXPECT_EQ(f.r.CurrentPosition(), (POINTL{7, 7})) << c.what;
     }
+}
+
+// Paths built from lines and Bezier curves are filled and stroked on the page; a curve
+// outside a path is a pen polyline, and the "To" form moves the current position.
+TEST(RendererShapes, BezierPathsAreFilledAndStrokedOnThePage) {
+    Fixture f;
+    f.r.OnBeginPath();
+    f.r.OnMoveTo({0, 0});
+    auto curve = Points::S({{0, 100}, {100, 100}, {100, 0}});
+    f.r.OnPolyBezierTo16(curve.AsS(), curve.count);
+    f.r.OnCloseFigure();
+    f.r.OnMoveTo({40, 20});  // a second figure: a small triangle inside
+    auto tri = Points::S({{60, 20}, {50, 40}});
+    f.r.OnPolylineTo16(tri.AsS(), tri.count);
+    f.r.OnEndPath();
+    f.Take();
+    f.r.OnUsePath(3, 5);  // stroke and fill
+    const Calls calls = f.Take();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].rfind("FillPolygon", 0), 0u);
+    const auto fill = CallPoints(calls[0]);
+    // 17 curve points closed, then the triangle closed and bridged back to the start.
+    EXPECT_EQ(fill.size(), 18u + 4u + 1u);
+    EXPECT_EQ(fill.front(), (std::pair<double, double>{0, 0}));
+    EXPECT_EQ(fill.back(), (std::pair<double, double>{0, 0}));
+    for (auto [x, y] : fill) EXPECT_TRUE(x >= 0 && x <= 100 && y >= 0 && y <= 100) << x << "," << y;
+    EXPECT_EQ(calls[1].rfind("DrawPolyline 18:", 0), 0u) << calls[1];
+    EXPECT_EQ(calls[2], "DrawPolyline 3: 40,20 60,20 50,40");  // left open
+    EXPECT_EQ(f.r.CurrentPosition(), (POINTL{50, 40}));
+
+    Fixture g;
+    g.r.OnMoveTo({5, 5});
+    auto open = Points::L({{0, 0}, {0, 100}, {100, 100}, {100, 0}, {1, 2}});  // one segment, a short tail
+    g.Take();
+    g.r.OnPolyBezier(open.AsL(), open.count);
+    const Calls line = g.Take();
+    ASSERT_EQ(line.size(), 1u);
+    EXPECT_EQ(line[0].rfind("DrawPolyline 17: 0,0 ", 0), 0u) << line[0];
+    EXPECT_NE(line[0].find(" 100,0"), std::string::npos) << line[0];
+    EXPECT_EQ(g.r.CurrentPosition(), (POINTL{5, 5}));
 }
 
 TEST(RendererShapes, ArcShapesWithoutPenOrBrushOrInsideAPath) {
