@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -208,6 +209,45 @@ TEST(PdfPageWriterText, CharactersLinksAndDecorationsReachThePage) {
     const std::string qdf = RunCommand("qpdf --qdf --object-streams=disable " + Quote(path) + " -").output;
     EXPECT_NE(qdf.find("/URI (http://example.org/)"), std::string::npos);
     EXPECT_EQ(qdf.find("nan"), std::string::npos);
+}
+
+// A link to another slide: the runs of both pages reach the writer's bookkeeping, and
+// after the last page the source line jumps to the target line's band on its page.
+TEST(PdfPageWriterText, RunsOfTwoPagesBecomeALinkBetweenThem) {
+    if (!HaveTool("qpdf")) GTEST_SKIP() << "qpdf missing";
+    TempFolder folder;
+    ASSERT_TRUE(folder.Valid());
+    const std::string path = folder.File("internal.pdf");
+    {
+        CPdfPageWriter writer(path);
+        writer.CreateDocument();
+        InternalLinkRecord record;
+        record.linkText = "Go to the summary";
+        record.targetText = "Summary";
+        writer.InternalLinks().push_back(record);
+        for (int page = 0; page < 2; ++page) {
+            writer.SetPageOrdinal(page);
+            writer.BeginPage(page, 720.0, 540.0);
+            const std::string text = page == 0 ? "Go to the summary" : "Summary";
+            for (int side = 0; side < 2; ++side) writer.AddTextRun(text, 50, 400, 200, 20, side);
+            writer.AddTextRun("other line", 50, 300, 100, 20, 0);
+            writer.AddTextRun("other line", 50, 300, 100, 20, 1);
+            writer.EndPage();
+        }
+        writer.AddInternalLinks();
+        writer.Close();
+    }
+    EXPECT_EQ(RunCommand("qpdf --check " + Quote(path)).exitCode, 0);
+    const std::string qdf = RunCommand("qpdf --qdf --object-streams=disable " + Quote(path) + " -").output;
+    const size_t fit = qdf.find("/FitR");
+    ASSERT_NE(fit, std::string::npos);
+    // One link annotation, on the first page, pointing at the second.
+    EXPECT_EQ(qdf.find("/FitR", fit + 1), std::string::npos);
+    EXPECT_NE(qdf.find("/Subtype /Link"), std::string::npos);
+    std::smatch second, dest;
+    ASSERT_TRUE(std::regex_search(qdf, second, std::regex("%% Page 2\n(?:%%[^\n]*\n)*(\\d+) 0 obj")));
+    ASSERT_TRUE(std::regex_search(qdf, dest, std::regex("/Dest \\[\\s*(\\d+) 0 R\\s*/FitR")));
+    EXPECT_EQ(dest[1].str(), second[1].str());
 }
 
 TEST(PdfPageWriterText, OutsideAPageNothingIsDrawnAndNothingFails) {
