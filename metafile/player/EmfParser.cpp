@@ -6,6 +6,8 @@
 #include "metafile/EmfHeader.h"
 #include "metafile/EmfRecordTypes.h"
 #include "metafile/player/PaintMaskPair.h"
+#include "platform/dib/DibDecoder.h"
+#include "platform/dib/DibHeader.h"
 
 namespace slidemill {
 
@@ -841,6 +843,13 @@ int CEmfParser::Blt(uint32_t type) {
         case EMR_MASKBLT:
         case EMR_ALPHABLEND:
         case EMR_TRANSPARENTBLT: {
+            if (type == EMR_BITBLT || type == EMR_STRETCHBLT) {
+                if (record_.data() == pairedImage_) {
+                    pairedImage_ = nullptr;
+                    return 0;
+                }
+                if (PlayPaintMaskPair()) return 0;
+            }
             int32_t xDest = r.I32(), yDest = r.I32(), cxDest = r.I32(), cyDest = r.I32();
             uint32_t rop = r.U32();
             int32_t xSrc = r.I32(), ySrc = r.I32();
@@ -951,13 +960,17 @@ std::span<const uint8_t> CEmfParser::NextRecord() const {
 
 bool CEmfParser::PlayPaintMaskPair() {
     const std::optional<StretchDibFields> mask = ReadStretchDib(record_);
-    if (!mask || mask->rop != 0x00EE0086) return false;  // SRCPAINT
+    if (!mask || (mask->rop != 0x00EE0086 && mask->rop != 0x008800C6)) return false;  // SRCPAINT, SRCAND
     const std::span<const uint8_t> next = NextRecord();
     if (next.empty()) return false;
     const std::optional<StretchDibFields> image = ReadStretchDib(next);
-    if (!image || !IsPaintMaskPair(*mask, *image)) return false;
+    if (!image) return false;
+    const std::optional<MaskPairKind> kind = PairKind(*mask, *image);
+    if (!kind) return false;
+    DibInfo info;
+    if (ReadDibHeader(image->bmi, DibColorUsage::RgbColors, info, kDefaultMaxDibPixels) != DibResult::Ok) return false;
     MonochromeDib monochrome;
-    if (!MonochromeMaskFromPaintBitmap(*mask, monochrome)) return false;
+    if (!MonochromeMaskFromPaintBitmap(*mask, *kind, info.width, info.height, monochrome)) return false;
     // Foreground SRCCOPY where the mask bit is set, the destination kept elsewhere.
     constexpr uint32_t kCopyWhereMasked = 0xAACC0020;
     const XFORM identity{};

@@ -315,6 +315,20 @@ TEST(RecordParser, PaintMaskThenAndImagePlayAsOneMaskedTransfer) {
                                                              "aacc0020 mask@0,0 maskBmi=48 maskBits=8000000040000000"});
 }
 
+// The icon form: an AND mask (white where transparent) and then an XOR image.
+TEST(RecordParser, AndMaskThenInvertImagePlayAsOneMaskedTransfer) {
+    constexpr uint32_t kSrcInvert = 0x00660046;
+    constexpr uint32_t kAndMask[4] = {0xFFFFFF, 0x000000, 0x000000, 0x000000};
+    Harness h;
+    EmfBuilder b;
+    StretchDib(b, kSrcAnd, {0, 0, 32, 32}, kAndMask);
+    StretchDib(b, kSrcInvert, {0, 0, 32, 32}, kImagePixels);
+    ASSERT_EQ(h.Play(b.Finish()), kPlayDone);
+    EXPECT_TRUE(h.Lines("OnStretchBlt").empty());
+    EXPECT_EQ(h.Lines("OnMaskBlt"), std::vector<std::string>{"OnMaskBlt 0,0,32,32 0,0,2,2 bits=16 bmi=40 usage=0 "
+                                                             "aacc0020 mask@0,0 maskBmi=48 maskBits=c000000040000000"});
+}
+
 TEST(RecordParser, UnpairedPaintAndAndRecordsStaySeparate) {
     struct Case {
         const char* what;
