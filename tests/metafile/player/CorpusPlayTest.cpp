@@ -93,5 +93,61 @@ TEST(CorpusPlay, SlidePicturesPlayToTheirEnd) {
     }
 }
 
+// A placeable picture converted to EMF and played onto a 720 x 540 recording page.
+testing::RecordingPageWriter PlayPlaceable(const fs::path& file) {
+    testing::RecordingPageWriter writer;
+    std::vector<uint8_t> bytes = ReadAll(file);
+    auto placeable = ReadPlaceableHeader(bytes);
+    EXPECT_TRUE(placeable.has_value());
+    if (!placeable) return writer;
+    WmfConversionOptions options;
+    options.picture = MetafilePict{8, placeable->WidthHundredthsMm(), placeable->HeightHundredthsMm()};
+    options.placeableBounds = EmfRectL{placeable->left, placeable->top, placeable->right, placeable->bottom};
+    std::vector<uint8_t> emf;
+    EXPECT_TRUE(ConvertWmfToEmf(std::span<const uint8_t>(bytes).subspan(kPlaceableHeaderSize), options, emf));
+    CEmfPagePlayback picture(emf, std::make_shared<CFreeTypeTextMeasurer>());
+    writer.geometry.pageWidth = writer.geometry.playWidth = 720;
+    writer.geometry.pageHeight = 540;
+    writer.geometry.offX = writer.geometry.offY = 0;
+    EXPECT_EQ(picture.Play(writer, PlayRect{0, 0, 720, 540}, RenderOptions{}, 1.0), kPlayDone);
+    return writer;
+}
+
+// A picture whose window starts at a negative origin lands on the page: most of its
+// filled shapes have points inside the play area.
+TEST(CorpusPlay, NegativeWindowOriginPictureLandsOnThePage) {
+    const fs::path file = fs::path(SLIDEMILL_CORPUS) / "wmf" / "rtfjs__test__wmf-test-files__car-1__source.wmf";
+    if (!fs::exists(file)) GTEST_SKIP() << "no corpus";
+    const testing::RecordingPageWriter writer = PlayPlaceable(file);
+    int fills = 0, onPage = 0;
+    for (const std::string& c : writer.calls) {
+        if (c.rfind("FillPolygon", 0) != 0) continue;
+        ++fills;
+        const size_t colon = c.find(':');
+        const size_t comma = c.find(',', colon);
+        const double x = std::stod(c.substr(colon + 1, comma - colon - 1));
+        const double y = std::stod(c.substr(comma + 1));
+        if (x >= 0 && x <= 720 && y >= 0 && y <= 540) ++onPage;
+    }
+    EXPECT_GT(fills, 50);
+    EXPECT_GT(onPage, fills * 3 / 4);
+}
+
+// LibreOffice's transparent pictures (a SRCPAINT mask and a SRCAND image each) become one
+// image apiece, with a soft mask.
+TEST(CorpusPlay, TransparentSlidePicturesAreOneMaskedImageEach) {
+    const fs::path file = fs::path(SLIDEMILL_CORPUS) / "lo-slides" / "54541_cropped_bitmap_s01.wmf";
+    if (!fs::exists(file)) GTEST_SKIP() << "no corpus";
+    const testing::RecordingPageWriter writer = PlayPlaceable(file);
+    int images = 0, masked = 0;
+    for (const std::string& c : writer.calls) {
+        if (c.rfind("DrawImage", 0) != 0) continue;
+        ++images;
+        masked += c.find(" alpha") != std::string::npos;
+    }
+    EXPECT_EQ(images, 12);  // twelve pairs in the picture
+    EXPECT_EQ(masked, images);
+}
+
 }  // namespace
 }  // namespace slidemill
