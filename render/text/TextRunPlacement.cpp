@@ -17,6 +17,10 @@ int32_t TruncToInt(double value) {
     return static_cast<int32_t>(value);
 }
 
+// Combining marks (U+0300 ... U+036F) have no advance of their own and belong over the
+// character before them.
+bool IsCombiningMark(char16_t c) { return c >= 0x0300 && c <= 0x036F; }
+
 }  // namespace
 
 PlacedTextRun PlaceTextRun(IPageWriter& writer, ITextRunMeasure& measure, TextRunCursor& cursor, int32_t x, int32_t y,
@@ -35,11 +39,24 @@ PlacedTextRun PlaceTextRun(IPageWriter& writer, ITextRunMeasure& measure, TextRu
     }
 
     const double textScale = geometry.textScale;
+    double previousX = penX;  // where the previous character was drawn, and its width
+    double previousWidth = 0.0;
     for (int i = 0; i < count; ++i) {
         int32_t charWidth = 0;
         int32_t cellHeight = 0;
         if (!measure.MeasureText(text + i, 1, charWidth, cellHeight)) charWidth = cellHeight = 0;
-        writer.DrawChar(static_cast<uint16_t>(text[i]), penX * pdfScale, penY * pdfScale, cellHeight * textScale * pdfScale);
+        // A shaping application gives a ligature's whole advance to its first character
+        // and none to the rest ("fi" as f 978, i 0). Drawn at the pen, the rest would sit
+        // after the ligature, on top of the next character: each goes right after the
+        // character before it instead, and the pen still moves by the record's advances.
+        double drawX = penX;
+        if (advances != nullptr && advances[i] == 0 && i > 0 && !IsCombiningMark(text[i]) && text[i] != 0x20) {
+            drawX = previousX + previousWidth * textScale;
+        }
+        writer.DrawChar(static_cast<uint16_t>(text[i]), drawX * pdfScale, penY * pdfScale,
+                        cellHeight * textScale * pdfScale);
+        previousX = drawX;
+        previousWidth = charWidth;
         const double advance = advances ? advances[i] : charWidth;
         penX = TruncToInt(penX + advance * textScale);
         cursor.lastX = penX;

@@ -37,7 +37,8 @@ struct PlacedTextRun {
 // Draws text[0 .. count) starting at (x, y): a run that starts inside the previous run
 // of the same line continues where that one ended; each character is sized by its own
 // cell height and advanced by its advance times the text scale. advances may be null,
-// then each character advances by its measured width.
+// then each character advances by its measured width. A character whose advance is 0
+// (the tail of a ligature) is drawn right after the character before it.
 PlacedTextRun PlaceTextRun(IPageWriter& writer, ITextRunMeasure& measure, TextRunCursor& cursor, int32_t x, int32_t y,
                            const char16_t* text, int count, const int32_t* advances, double pdfScale);
 

@@ -44,6 +44,32 @@ TEST_F(TextRunPlacementTest, BlankAdvancesThePen) {
     EXPECT_EQ(cursor_.lastY, 50);
 }
 
+TEST_F(TextRunPlacementTest, LigatureTailGoesAfterItsHeadNotOntoTheNextCharacter) {
+    struct Case {
+        const char* name;
+        std::u16string text;
+        std::vector<int32_t> advances;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        // "fi" shaped as one glyph: f carries both advances, i none; r follows the pair.
+        {"ligature", u"fir", {25, 0, 10}, {"DrawChar 102 0 0 20", "DrawChar 105 10 0 20", "DrawChar 114 25 0 20"}},
+        // Three characters in one ligature: each after the one before.
+        {"three", u"ffi", {30, 0, 0}, {"DrawChar 102 0 0 20", "DrawChar 102 10 0 20", "DrawChar 105 20 0 20"}},
+        // A combining mark stays at the pen: its glyph reaches back over its base.
+        {"mark", u"e\u0301x", {10, 0, 10}, {"DrawChar 101 0 0 20", "DrawChar 769 10 0 20", "DrawChar 120 10 0 20"}},
+        // The first character has nothing before it.
+        {"first", u"ab", {0, 10}, {"DrawChar 97 0 0 20", "DrawChar 98 0 0 20"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writer_.calls.clear();
+        cursor_ = TextRunCursor{};
+        Place(0, 0, c.text, c.advances);
+        EXPECT_EQ(writer_.calls, c.expected);
+    }
+}
+
 TEST_F(TextRunPlacementTest, ScalesAndOffsets) {
     writer_.geometry.offX = 4;
     writer_.geometry.offY = 6;
