@@ -50,8 +50,9 @@ void CEmfRenderer::OnRecord(int32_t type) {
         const double s = pdfScale_;
         const double H = writer_->Geometry().pageHeight;
         const RECTL& r = lastIntersect_;
-        double x = r.left * s;
-        double y = H - r.top * s - (double(r.bottom) - r.top) * s;
+        // Through the play offset, which carries the window origin, like the lines it clips.
+        double x = MapX(r.left);
+        double y = H - MapY(r.top) - (double(r.bottom) - r.top) * s;
         double w = (double(r.right) - r.left) * s;
         double h = (double(r.bottom) - r.top) * s;
         writer_->SaveState();

@@ -116,6 +116,19 @@ TEST(RendererFrame, IntersectClipThenPolylines16AreBracketed) {
     EXPECT_EQ(f.Take(), expected);
 }
 
+// The bracket's clip follows the window origin as the lines inside it do.
+TEST(RendererFrame, IntersectClipBracketFollowsTheWindowOrigin) {
+    Fixture f;
+    f.r.OnSetWindowOrg(-100, -50);
+    f.r.OnRecord(30);
+    f.r.OnIntersectClipRect({-90, -30, 10, 20});
+    auto line = Points::S({{-90, -30}, {10, 20}});
+    f.r.OnRecord(87);
+    f.r.OnPolyline16(line.AsS(), line.count);
+    f.r.OnRecord(43);
+    EXPECT_EQ(f.Take(), (Calls{"SaveState", "SetClipRect 10 470 100 50", "DrawLine 10 20 110 70", "RestoreState"}));
+}
+
 TEST(RendererFrame, IntersectClipThenOtherRecordsOpenNoBracket) {
     Fixture f;
     f.r.OnRecord(30);
