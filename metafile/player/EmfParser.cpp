@@ -16,33 +16,6 @@ namespace {
 constexpr uint32_t kSrcCopy = 0x00CC0020;
 constexpr uint32_t kEtoClipped = 0x4;
 
-RECTL ReadRect(ByteReader& r) {
-    RECTL x;
-    x.left = r.I32();
-    x.top = r.I32();
-    x.right = r.I32();
-    x.bottom = r.I32();
-    return x;
-}
-
-POINTL ReadPoint(ByteReader& r) {
-    POINTL p;
-    p.x = r.I32();
-    p.y = r.I32();
-    return p;
-}
-
-XFORM ReadXform(ByteReader& r) {
-    XFORM x;
-    x.eM11 = r.F32();
-    x.eM12 = r.F32();
-    x.eM21 = r.F32();
-    x.eM22 = r.F32();
-    x.eDx = r.F32();
-    x.eDy = r.F32();
-    return x;
-}
-
 // A reader placed at a fixed offset of the record.
 ByteReader At(std::span<const uint8_t> rec, size_t offset) {
     ByteReader r(rec);
@@ -415,7 +388,7 @@ int CEmfParser::HandleLineTo() {
 int CEmfParser::HandleMoveToEx() {
     ANNOUNCE();
     ByteReader r = At(record_, 8);
-    POINTL p = ReadPoint(r);
+    POINTL p = ReadPointL(r);
     if (r.Ok()) renderer_->OnMoveTo(p);
     return 0;
 }
@@ -423,7 +396,7 @@ int CEmfParser::HandleMoveToEx() {
 int CEmfParser::HandleSetPixelV() {
     ANNOUNCE();
     ByteReader r = At(record_, 8);
-    POINTL p = ReadPoint(r);
+    POINTL p = ReadPointL(r);
     uint32_t c = r.U32();
     if (r.Ok()) renderer_->OnSetPixel(p.x, p.y, c);
     return 0;
@@ -433,7 +406,7 @@ int CEmfParser::HandleSetPixelV() {
     int CEmfParser::Handle##Name() {             \
         ANNOUNCE();                              \
         ByteReader r = At(record_, 8);           \
-        RECTL box = ReadRect(r);                 \
+        RECTL box = ReadRectL(r);                 \
         if (r.Ok()) renderer_->Op(box);          \
         return 0;                                \
     }
@@ -446,7 +419,7 @@ BOX_HANDLER(IntersectClipRect, OnIntersectClipRect)
 int CEmfParser::HandleRoundRect() {
     ANNOUNCE();
     ByteReader r = At(record_, 8);
-    RECTL box = ReadRect(r);
+    RECTL box = ReadRectL(r);
     int32_t cx = r.I32(), cy = r.I32();
     if (r.Ok()) renderer_->OnRoundRect(box, cx, cy);
     return 0;
@@ -456,8 +429,8 @@ int CEmfParser::HandleRoundRect() {
     int CEmfParser::Handle##Name() {                                  \
         ANNOUNCE();                                                   \
         ByteReader r = At(record_, 8);                                \
-        RECTL box = ReadRect(r);                                      \
-        POINTL start = ReadPoint(r), end = ReadPoint(r);              \
+        RECTL box = ReadRectL(r);                                      \
+        POINTL start = ReadPointL(r), end = ReadPointL(r);              \
         if (r.Ok()) renderer_->Op(box, start, end);                   \
         return 0;                                                     \
     }
@@ -470,7 +443,7 @@ ARC_HANDLER(ArcTo, OnArcTo)
 int CEmfParser::HandleAngleArc() {
     ANNOUNCE();
     ByteReader r = At(record_, 8);
-    POINTL c = ReadPoint(r);
+    POINTL c = ReadPointL(r);
     uint32_t radius = r.U32();
     float start = r.F32(), sweep = r.F32();
     if (r.Ok()) renderer_->OnAngleArc(c, radius, start, sweep);
@@ -480,7 +453,7 @@ int CEmfParser::HandleAngleArc() {
 int CEmfParser::HandleExtFloodFill() {
     ANNOUNCE();
     ByteReader r = At(record_, 8);
-    POINTL p = ReadPoint(r);
+    POINTL p = ReadPointL(r);
     uint32_t c = r.U32(), mode = r.U32();
     if (r.Ok()) renderer_->OnExtFloodFill(p, c, mode);
     return 0;
@@ -532,7 +505,7 @@ int CEmfParser::HandleSetBrushOrgEx() {
     ANNOUNCE();
     PlayCurrentRecord();
     ByteReader r = At(record_, 8);
-    POINTL p = ReadPoint(r);
+    POINTL p = ReadPointL(r);
     if (r.Ok()) renderer_->OnSetBrushOrg(p);
     return 0;
 }
@@ -603,7 +576,7 @@ int CEmfParser::HandleModifyWorldTransform() {
 int CEmfParser::HandleOffsetClipRgn() {
     ANNOUNCE();
     ByteReader r = At(record_, 8);
-    POINTL p = ReadPoint(r);
+    POINTL p = ReadPointL(r);
     if (r.Ok()) renderer_->OnOffsetClipRgn(p);
     return 0;
 }
@@ -897,7 +870,7 @@ int CEmfParser::Blt(uint32_t type) {
         }
         case EMR_PLGBLT: {
             POINTL dest3[3];
-            for (POINTL& p : dest3) p = ReadPoint(r);
+            for (POINTL& p : dest3) p = ReadPointL(r);
             int32_t xSrc = r.I32(), ySrc = r.I32(), cxSrc = r.I32(), cySrc = r.I32();
             XFORM xf = ReadXform(r);
             uint32_t bk = r.U32(), usage = r.U32();
@@ -1012,10 +985,10 @@ void CEmfParser::MeasureAdvances(const char16_t* text, int count, int32_t* advan
 
 void CEmfParser::TextString(size_t at, bool wide, uint32_t graphicsMode, float exScale, float eyScale) {
     ByteReader r = At(record_, at);
-    POINTL ref = ReadPoint(r);
+    POINTL ref = ReadPointL(r);
     int32_t n = r.I32();
     uint32_t offString = r.U32(), options = r.U32();
-    RECTL rcl = ReadRect(r);
+    RECTL rcl = ReadRectL(r);
     uint32_t offDx = r.U32();
     if (!r.Ok() || n <= 0) return;
 
@@ -1092,7 +1065,7 @@ int CEmfParser::HandleSmallTextOut() {
         size_t at = 36;
         if (options == 0x204) {
             ByteReader rr = At(record_, 36);
-            rcl = ReadRect(rr);
+            rcl = ReadRectL(rr);
             if (!rr.Ok()) return 0;
             at = 52;
         } else {

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "metafile/ByteReader.h"
+
 namespace slidemill {
 
 using COLORREF = uint32_t;  // 0x00BBGGRR
@@ -42,6 +44,34 @@ struct XFORM {
     float eDx = 0.0f;
     float eDy = 0.0f;
 };
+
+// Field-by-field readers of the three shapes every record uses ([MS-EMF] 2.2.x).
+inline POINTL ReadPointL(ByteReader& r) {
+    POINTL p;
+    p.x = r.I32();
+    p.y = r.I32();
+    return p;
+}
+
+inline RECTL ReadRectL(ByteReader& r) {
+    RECTL x;
+    x.left = r.I32();
+    x.top = r.I32();
+    x.right = r.I32();
+    x.bottom = r.I32();
+    return x;
+}
+
+inline XFORM ReadXform(ByteReader& r) {
+    XFORM x;
+    x.eM11 = r.F32();
+    x.eM12 = r.F32();
+    x.eM21 = r.F32();
+    x.eM22 = r.F32();
+    x.eDx = r.F32();
+    x.eDy = r.F32();
+    return x;
+}
 
 struct LOGPEN {
     uint32_t lopnStyle = 0;

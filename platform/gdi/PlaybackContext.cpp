@@ -49,17 +49,6 @@ XFORM Combine(const XFORM& a, const XFORM& b) {  // a first, then b
     return r;
 }
 
-XFORM ReadXform(ByteReader& r) {
-    XFORM x;
-    x.eM11 = r.F32();
-    x.eM12 = r.F32();
-    x.eM21 = r.F32();
-    x.eM22 = r.F32();
-    x.eDx = r.F32();
-    x.eDy = r.F32();
-    return x;
-}
-
 }  // namespace
 
 std::u16string WidenAnsi(const uint8_t* bytes, size_t count) {
