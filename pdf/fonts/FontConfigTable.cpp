@@ -8,6 +8,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -193,6 +194,14 @@ const char* const kWindowsFaces[] = {
     "MS Mincho",       "MS PGothic",
 };
 
+// A font collection ("ttcf"): PoDoFo's subsetter cannot read one, and a subset that
+// fails to build fails the whole document when it closes.
+bool IsCollection(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    char tag[4] = {};
+    return !in.read(tag, 4) || (tag[0] == 't' && tag[1] == 't' && tag[2] == 'c' && tag[3] == 'f');
+}
+
 }  // namespace
 
 bool LoadFontTable(FontTable& table) {
@@ -242,6 +251,34 @@ std::string MatchSystemFontFile(const std::string& family, bool bold, bool itali
     PatternPtr font = MatchPattern(family, bold, italic, nullptr);
     if (!font || !Usable(font.get())) return {};
     return GetString(font.get(), FC_FILE);
+}
+
+std::string MatchSystemFontFileForChar(const std::string& family, bool bold, bool italic, uint32_t code) {
+    if (!FcInit()) return {};
+    PatternPtr pattern(FcPatternCreate());
+    if (!pattern) return {};
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern.get(), FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
+    std::unique_ptr<FcCharSet, void (*)(FcCharSet*)> wanted(FcCharSetCreate(), FcCharSetDestroy);
+    if (!wanted || !FcCharSetAddChar(wanted.get(), code)) return {};
+    FcPatternAddCharSet(pattern.get(), FC_CHARSET, wanted.get());
+    if (!FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern)) return {};
+    FcDefaultSubstitute(pattern.get());
+    FcResult result = FcResultNoMatch;
+    std::unique_ptr<FcFontSet, FontSetDeleter> sorted(FcFontSort(nullptr, pattern.get(), FcFalse, nullptr, &result));
+    if (!sorted) return {};
+    for (int i = 0; i < sorted->nfont; ++i) {
+        FcPattern* font = sorted->fonts[i];
+        FcCharSet* charset = nullptr;
+        if (FcPatternGetCharSet(font, FC_CHARSET, 0, &charset) != FcResultMatch || charset == nullptr) continue;
+        if (!FcCharSetHasChar(charset, code) || !Usable(font)) continue;
+        if (GetString(font, FC_FONTFORMAT) != "TrueType") continue;  // subsets need glyf outlines
+        std::string file = GetString(font, FC_FILE);
+        if (!file.empty() && !IsCollection(file)) return file;
+    }
+    return {};
 }
 
 }  // namespace slidemill

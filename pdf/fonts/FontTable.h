@@ -5,6 +5,7 @@
 // The table is filled from fontconfig (FontConfigTable.cpp); the matching below only
 // reads it, so tests can build a table by hand.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ bool LoadFontTable(FontTable& table);
 // The file fontconfig matches for a family and style, with its fallbacks; only files
 // the PDF font code can use (TrueType or CFF, first face). Empty when there is none.
 std::string MatchSystemFontFile(const std::string& family, bool bold, bool italic);
+
+// The first file in fontconfig's preference order for the family and style that holds
+// a glyph for the character (its charset covers it), for characters the chosen face
+// lacks. Only files the PDF font code can use. Empty when no installed font has it.
+std::string MatchSystemFontFileForChar(const std::string& family, bool bold, bool italic, uint32_t code);
 
 // The face-name matching rules. A styled request returns the first entry in table
 // order whose lower-cased display name contains the name and the style words; an

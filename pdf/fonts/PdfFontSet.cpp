@@ -26,6 +26,9 @@ std::string CPdfFontSet::FindFontFile(const std::string& name, bool bold, bool i
 
 int CPdfFontSet::SetFont(const std::string& face, bool bold, bool italic) {
     const std::string name = face == kGb2312SongTi ? std::string("simhei") : face.empty() ? std::string("Arial") : face;
+    requestedFace_ = name;
+    requestedBold_ = bold;
+    requestedItalic_ = italic;
     const std::string plainFile = FindFontFile(name, bold, italic);
     if (plainFile.empty()) {
         currentFontName_.clear();
@@ -81,6 +84,47 @@ PoDoFo::PdfFont* CPdfFontSet::CreateCurrentFont(PoDoFo::PdfDocument& document) {
 
 uint8_t CPdfFontSet::WinAnsiByte(uint16_t code) { return UnicodeToWinAnsi(code); }
 
+bool CPdfFontSet::InWinAnsi(uint16_t code) { return WinAnsiToUnicode(UnicodeToWinAnsi(code)) == code; }
+
+PoDoFo::PdfFont* CPdfFontSet::WideFontOfFile(PoDoFo::PdfDocument& document, const std::string& file) {
+    for (const auto& [known, font] : wideFonts_) {
+        if (known == file) return font;
+    }
+    FontRequest request;
+    request.file = file;
+    request.encoding = FontEncodingKind::IdentityH;
+    request.embed = true;
+    PoDoFo::PdfFont* font = CreatePdfFont(document, request);
+    wideFonts_.emplace_back(file, font);
+    if (font && resumePageStream_) resumePageStream_();
+    return font;
+}
+
+namespace {
+
+bool HasGlyph(PoDoFo::PdfFont* font, uint16_t code) {
+    const PoDoFo::PdfFontMetrics* metrics = font ? font->GetFontMetrics() : nullptr;
+    return metrics && metrics->GetGlyphId(code) > 0;
+}
+
+}  // namespace
+
+PoDoFo::PdfFont* CPdfFontSet::WideFontForChar(PoDoFo::PdfDocument& document, uint16_t code) {
+    PoDoFo::PdfFont* own = WideFontOfFile(document, currentFontFile_);
+    if (HasGlyph(own, code)) return own;
+    auto known = fallbackFiles_.find(code);
+    if (known == fallbackFiles_.end()) {
+        known = fallbackFiles_
+                    .emplace(code, MatchSystemFontFileForChar(requestedFace_, requestedBold_, requestedItalic_, code))
+                    .first;
+    }
+    if (!known->second.empty()) {
+        PoDoFo::PdfFont* fallback = WideFontOfFile(document, known->second);
+        if (HasGlyph(fallback, code)) return fallback;
+    }
+    return own;
+}
+
 void CPdfFontSet::DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& painter, double pageHeight,
                            uint16_t code, double x, double y, double cellHeight) {
     if ((EqualsIgnoreCase(symbolTestFace_, "Wingdings") || EqualsIgnoreCase(symbolTestFace_, "Symbol")) &&
@@ -98,7 +142,7 @@ void CPdfFontSet::DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& pa
         painter.Restore();
         return;
     }
-    if (size != lastFontSize_ || !EqualsIgnoreCase(currentFontName_, lastFontName_)) {
+    if (!baseFont_ || size != lastFontSize_ || !EqualsIgnoreCase(currentFontName_, lastFontName_)) {
         PoDoFo::PdfFont* font = FindCachedFont();
         if (!font) {
             font = CreateCurrentFont(document);
@@ -108,27 +152,36 @@ void CPdfFontSet::DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& pa
             painter.Restore();
             return;
         }
-        font->SetFontSize(static_cast<float>(size));
-        painter.SetFont(font);
+        baseFont_ = font;
         lastFontName_ = currentFontName_;
         lastFontSize_ = size;
     }
 
-    PoDoFo::PdfFont* font = painter.GetFont();
-    if (font) {
-        const PoDoFo::PdfEncoding* encoding = font->GetEncoding();
-        if (encoding && !encoding->IsSingleByteEncoding()) {
-            // Two-byte fonts take the whole UTF-16 code, so no character is cut down;
-            // the Symbol face's own codes are looked up as the characters they show.
-            if (EqualsIgnoreCase(symbolTestFace_, "Symbol")) code = SymbolCodeToUnicode(code);
-            const PoDoFo::pdf_utf16be text[2] = {
-                static_cast<PoDoFo::pdf_utf16be>(((code & 0xFF) << 8) | (code >> 8)), 0};
-            painter.DrawText(x, pageHeight - y, PoDoFo::PdfString(text, 1));
-        } else {
-            const char byte = static_cast<char>(WinAnsiByte(code));
-            painter.DrawText(x, pageHeight - y,
-                             PoDoFo::PdfString(&byte, 1, false, PoDoFo::PdfEncodingFactory::GlobalWinAnsiEncodingInstance()));
-        }
+    PoDoFo::PdfFont* font = baseFont_;
+    const PoDoFo::PdfEncoding* encoding = font->GetEncoding();
+    const bool symbolFace = EqualsIgnoreCase(symbolTestFace_, "Symbol");
+    const bool oneByte = !encoding || encoding->IsSingleByteEncoding();
+    if ((oneByte && !InWinAnsi(code)) || (!oneByte && !symbolFace && !HasGlyph(font, code))) {
+        // The low byte of such a character is another letter: draw it two-byte instead.
+        if (PoDoFo::PdfFont* wide = WideFontForChar(document, code)) font = wide;
+    }
+    font->SetFontSize(static_cast<float>(size));
+    painter.SetFont(font);
+
+    encoding = font->GetEncoding();
+    if (encoding && !encoding->IsSingleByteEncoding()) {
+        // Two-byte fonts take the whole UTF-16 code, so no character is cut down;
+        // the Symbol face's own codes are looked up as the characters they show.
+        if (symbolFace && font == baseFont_) code = SymbolCodeToUnicode(code);
+        const PoDoFo::pdf_utf16be text[2] = {
+            static_cast<PoDoFo::pdf_utf16be>(((code & 0xFF) << 8) | (code >> 8)), 0};
+        painter.DrawText(x, pageHeight - y, PoDoFo::PdfString(text, 1));
+    } else {
+        // Only reached for a character Windows-1252 lacks when no two-byte font could be
+        // made; it shows as "?" rather than as the letter of its low byte.
+        const char byte = InWinAnsi(code) ? static_cast<char>(WinAnsiByte(code)) : '?';
+        painter.DrawText(x, pageHeight - y,
+                         PoDoFo::PdfString(&byte, 1, false, PoDoFo::PdfEncodingFactory::GlobalWinAnsiEncodingInstance()));
     }
     painter.Restore();
 }
@@ -136,6 +189,7 @@ void CPdfFontSet::DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& pa
 void CPdfFontSet::ForgetPainterFont() {
     lastFontName_.clear();
     lastFontSize_ = kNoFontSize;
+    baseFont_ = nullptr;
 }
 
 PoDoFo::PdfFont* CPdfFontSet::DecorationFont(PoDoFo::PdfDocument& document) {

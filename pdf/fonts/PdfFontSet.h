@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pdf/fonts/FontTable.h"
@@ -56,6 +58,9 @@ public:
 
     // Draws one character with its baseline at (x, pageHeight - y): x, y in points from
     // the top-left corner, the font sized at 0.85 of the character cell height.
+    // Characters Windows-1252 lacks are drawn with a two-byte (Identity-H) subset of the
+    // current face, or of the installed face fontconfig offers for the character when
+    // the current one has no glyph for it, so they show and extract as themselves.
     void DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& painter, double pageHeight, uint16_t code,
                   double x, double y, double cellHeight);
 
@@ -78,8 +83,16 @@ public:
     // code for two-byte fonts. Exposed for tests.
     static uint8_t WinAnsiByte(uint16_t code);
 
+    // True when Windows-1252 has the character, so the one-byte path can draw it.
+    static bool InWinAnsi(uint16_t code);
+
 private:
     bool UsesIdentityEncoding() const;
+    // The two-byte font of a file, made once per file; null when it cannot be made.
+    PoDoFo::PdfFont* WideFontOfFile(PoDoFo::PdfDocument& document, const std::string& file);
+    // The two-byte font that shows the character: the current face's own when it has
+    // the glyph, else the fontconfig fallback's; the current face's when none has it.
+    PoDoFo::PdfFont* WideFontForChar(PoDoFo::PdfDocument& document, uint16_t code);
     PoDoFo::PdfFont* CreateCurrentFont(PoDoFo::PdfDocument& document);
     std::string ArialFile() const;
 
@@ -88,6 +101,12 @@ private:
     std::string currentFontName_;
     std::string currentFontFile_;  // the file the current name was chosen with
     std::string symbolTestFace_;
+    std::string requestedFace_;  // the face name of the last SetFont, for fallbacks
+    bool requestedBold_ = false;
+    bool requestedItalic_ = false;
+    PoDoFo::PdfFont* baseFont_ = nullptr;  // the cached font of lastFontName_
+    std::vector<std::pair<std::string, PoDoFo::PdfFont*>> wideFonts_;  // file -> font (null: failed)
+    std::map<uint16_t, std::string> fallbackFiles_;                     // character -> file
     std::string lastFontName_;
     double lastFontSize_ = kNoFontSize;
     bool embedFonts_ = false;

@@ -204,6 +204,49 @@ TEST_F(FontSetPdf, TwoByteFacesKeepCharactersBeyondOneByte) {
     EXPECT_EQ(RunCommand("qpdf --check " + Quote(pdf)).exitCode, 0);
 }
 
+// Characters Windows-1252 lacks keep their letters in a one-byte face: they go through
+// a two-byte subset of the same face (Cyrillic, Greek, Polish in the Arial stand-in) or
+// of the face fontconfig offers for them (Chinese), while the rest stays one-byte.
+TEST_F(FontSetPdf, CharactersBeyondWindows1252KeepTheirLetters) {
+    if (!HaveTool("pdffonts") || !HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils missing";
+    const bool haveCjk = !MatchSystemFontFileForChar("Arial", false, false, 0x4E2D).empty();
+    const std::string pdf = folder_.File("scripts.pdf");
+    {
+        OnePageDocument page(pdf);
+        ASSERT_EQ(fonts_.SetFont("Arial", false, false), 1);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'A', 10, 40, 20);
+        DrawWord(page, u"\u041f\u0440\u0438\u0432\u0435\u0442", 20);  // Привет
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'Z', 10, 60, 20);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 0x03A9, 10, 140, 20);  // Ω
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 0x0142, 30, 140, 20);  // ł
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 0x0119, 50, 140, 20);  // ę
+        if (haveCjk) {
+            fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 0x4E2D, 10, 180, 20);  // 中
+            fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 0x6587, 30, 180, 20);  // 文
+        }
+        page.Close();
+    }
+    EXPECT_EQ(RunCommand("qpdf --check " + Quote(pdf)).exitCode, 0);
+    const std::string text = PdfText(pdf);
+    EXPECT_NE(text.find("\u041f\u0440\u0438\u0432\u0435\u0442"), std::string::npos) << text;
+    EXPECT_NE(text.find("\u03a9\u0142\u0119"), std::string::npos) << text;
+    EXPECT_NE(text.find("A"), std::string::npos) << text;
+    EXPECT_NE(text.find("Z"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\x1f"), std::string::npos) << "no low bytes:" << text;
+    if (haveCjk) {
+        EXPECT_NE(text.find("\u4e2d\u6587"), std::string::npos) << text;
+    }
+
+    const std::string fonts = PdfFonts(pdf);
+    EXPECT_NE(FontLine(fonts, "WinAnsi").find("LiberationSans"), std::string::npos) << fonts;
+    EXPECT_NE(FontLine(fonts, "Identity-H").find("LiberationSans"), std::string::npos) << fonts;
+    if (haveCjk) {
+        EXPECT_NE(fonts.find("WenQuanYi"), std::string::npos) << fonts;
+    }
+    if (HaveTool("pdftoppm")) RunCommand("pdftoppm -png -r 72 " + Quote(pdf) + " " + Quote(folder_.File("scripts")));
+    if (const char* keep = std::getenv("SLIDEMILL_KEEP_PDF")) RunCommand("cp " + Quote(pdf) + " " + Quote(keep));
+}
+
 TEST_F(FontSetPdf, ContentOfOneCharacter) {
     const std::string pdf = folder_.File("content.pdf");
     {
