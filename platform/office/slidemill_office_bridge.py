@@ -75,6 +75,16 @@ class BridgeError(Exception):
     """A failure with a description meant for the user."""
 
 
+# Text shapes a slide picture does not show: their text is never a slide's title.
+NOT_DRAWN_TEXT_SHAPES = (
+    "com.sun.star.presentation.NotesShape",
+    "com.sun.star.presentation.HeaderShape",
+    "com.sun.star.presentation.FooterShape",
+    "com.sun.star.presentation.DateTimeShape",
+    "com.sun.star.presentation.SlideNumberShape",
+)
+
+
 def prop(name, value):
     p = PropertyValue()
     p.Name = name
@@ -390,15 +400,35 @@ class Bridge:
         return None
 
     def _slide_title(self, pages, number):
+        """The text a slide shows as its title, as the slide picture draws it: the
+        title placeholder's text, or, where the title placeholder is empty (an empty
+        placeholder is not drawn) or missing, as in decks whose title is a plain text
+        box, the first line of the topmost text on the slide. Blanks are collapsed to
+        one, as the drawn line reads."""
         try:
             page = pages.getByIndex(number - 1)
+            topmost = None
             for i in range(page.getCount()):
                 shape = page.getByIndex(i)
-                if shape.getShapeType() == "com.sun.star.presentation.TitleTextShape":
-                    # One line, as the title reads on the slide.
-                    text = " ".join(shape.getString().split())
-                    if text:
-                        return text
+                kind = shape.getShapeType()
+                if kind in NOT_DRAWN_TEXT_SHAPES:
+                    continue
+                try:
+                    whole = shape.getString()
+                except Exception:
+                    continue  # a table or a shape without text
+                lines = [" ".join(l.split()) for l in re.split(r"[\r\n\u2028\u2029]", whole)]
+                lines = [l for l in lines if l]
+                if not lines:
+                    continue
+                if kind == "com.sun.star.presentation.TitleTextShape":
+                    return " ".join(lines)
+                pos = shape.getPosition()
+                key = (pos.Y, pos.X)
+                if topmost is None or key < topmost[0]:
+                    topmost = (key, lines[0])
+            if topmost is not None:
+                return topmost[1]
         except Exception:
             pass
         return "Slide %d" % number
