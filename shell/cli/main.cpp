@@ -1,7 +1,8 @@
 // slidemill: the command line. `slidemill convert INPUT [-o OUTPUT] [options]` turns a
 // presentation into a PDF, one page per selected slide; `slidemill info INPUT` shows what
 // the presentation application reports about it; `slidemill inspect FILE` reports on a
-// picture file (metafile, compressed metafile or list file) record by record.
+// picture file (metafile, compressed metafile or list file) record by record;
+// `slidemill export-deck INPUT DIR` writes a deck folder from any presentation.
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -26,6 +27,7 @@
 #include "shell/OutputPath.h"
 #include "shell/cli/TerminalProgress.h"
 #include "shell/cli/TerminalPrompt.h"
+#include "shell/cli/DeckExport.h"
 
 extern char** environ;
 
@@ -69,6 +71,40 @@ struct InfoArgs {
     std::string input, app = "auto";
     bool json = false;
 };
+
+struct ExportArgs {
+    std::string input, folder, app = "auto";
+};
+
+// `slidemill export-deck`: a deck folder made from any presentation.
+int Export(const ExportArgs& args) {
+    if (!PathExists(args.input)) {
+        std::fprintf(stderr, "slidemill: no such file or folder: %s\n", args.input.c_str());
+        return 1;
+    }
+    Clipboard clipboard;
+    DeckAppFactory deck(clipboard);
+    OfficePresentationAppFactory office(clipboard);
+    PresentationAppFactory& factory =
+        ChooseApp(args.app, args.input) == "deck" ? static_cast<PresentationAppFactory&>(deck) : office;
+    std::unique_ptr<PresentationApp> app = factory.Create();
+    if (!app) {
+        std::fprintf(stderr, "slidemill: %s\n", OneLine(kNoApplicationMessage).c_str());
+        return 1;
+    }
+    try {
+        ExportDeck(*app, clipboard, args.input, args.folder);
+        app->Quit();
+        return 0;
+    } catch (const std::exception& e) {
+        try {
+            app->Quit();
+        } catch (...) {
+        }
+        std::fprintf(stderr, "slidemill: %s\n", OneLine(e.what()).c_str());
+        return 1;
+    }
+}
 
 // `slidemill info`: what the presentation application reports about a presentation.
 int Info(const InfoArgs& args) {
@@ -223,6 +259,14 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"auto", "deck", "office"}));
     infoCommand->add_flag("--json", info.json, "Print JSON instead of text");
 
+    ExportArgs exportArgs;
+    CLI::App* exportCommand = cli.add_subcommand(
+        "export-deck", "Write a deck folder (deck.json and one metafile per slide) from a presentation");
+    exportCommand->add_option("INPUT", exportArgs.input, "Deck folder (with deck.json) or presentation file")->required();
+    exportCommand->add_option("DIR", exportArgs.folder, "Folder to write the deck into (made when missing)")->required();
+    exportCommand->add_option("--app", exportArgs.app, "Presentation application: auto, deck or office")
+        ->check(CLI::IsMember({"auto", "deck", "office"}));
+
     std::string inspectPath;
     CLI::App* inspectCommand =
         cli.add_subcommand("inspect", "Report on a picture file: type, EMF header, resolution, records by name");
@@ -240,6 +284,7 @@ int main(int argc, char** argv) {
     a.hasCreator = convert->count("--creator") > 0;
     try {
         if (infoCommand->parsed()) return Info(info);
+        if (exportCommand->parsed()) return Export(exportArgs);
         if (inspectCommand->parsed()) return InspectFile(inspectPath, std::cout);
         return Convert(a);
     } catch (const std::exception& e) {
