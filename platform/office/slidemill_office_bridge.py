@@ -131,6 +131,12 @@ class Bridge:
         self.desktop = None
         self.docs = {}
         self.next_doc = 1
+        # Slide names and titles per open document, read once: documents are opened
+        # read-only, and asking the suite again for every link of every slide costs
+        # a round trip per slide each time.
+        self.names = {}
+        self.titles = {}
+        self.links_doc = None
         self._connect(pipe_name, connect_timeout)
 
     # ---- connection -----------------------------------------------------
@@ -223,6 +229,8 @@ class Bridge:
 
     def op_close(self, req):
         doc = self.docs.pop(req.get("doc"), None)
+        self.names.pop(req.get("doc"), None)
+        self.titles = {k: v for k, v in self.titles.items() if k[0] != req.get("doc")}
         _close(doc)
         return {}
 
@@ -254,6 +262,7 @@ class Bridge:
         page = self._page(req)
         pages = self._pages(req)
         slide = int(req["slide"])
+        self.links_doc = req.get("doc")
         links = []
         for i in range(page.getCount()):
             self._shape_links(page.getByIndex(i), pages, slide, links)
@@ -386,12 +395,18 @@ class Bridge:
             name = url
         else:
             return None
-        for i in range(count):
-            try:
-                if pages.getByIndex(i).getName() == name:
-                    return i + 1
-            except Exception:
-                pass
+        names = self.names.get(self.links_doc)
+        if names is None:
+            names = []
+            for i in range(count):
+                try:
+                    names.append(pages.getByIndex(i).getName())
+                except Exception:
+                    names.append(None)
+            self.names[self.links_doc] = names
+        for i, page_name in enumerate(names):
+            if page_name == name:
+                return i + 1
         m = re.match(r"^\s*(?:slide|page)\s*(\d+)\s*$", name, re.IGNORECASE)
         if m:
             n = int(m.group(1))
@@ -400,6 +415,12 @@ class Bridge:
         return None
 
     def _slide_title(self, pages, number):
+        key = (self.links_doc, number)
+        if key not in self.titles:
+            self.titles[key] = self._read_slide_title(pages, number)
+        return self.titles[key]
+
+    def _read_slide_title(self, pages, number):
         """The text a slide shows as its title, as the slide picture draws it: the
         title placeholder's text, or, where the title placeholder is empty (an empty
         placeholder is not drawn) or missing, as in decks whose title is a plain text
