@@ -136,6 +136,7 @@ class Bridge:
         # a round trip per slide each time.
         self.names = {}
         self.titles = {}
+        self.links = {}
         self.links_doc = None
         self._connect(pipe_name, connect_timeout)
 
@@ -231,6 +232,7 @@ class Bridge:
         doc = self.docs.pop(req.get("doc"), None)
         self.names.pop(req.get("doc"), None)
         self.titles = {k: v for k, v in self.titles.items() if k[0] != req.get("doc")}
+        self.links = {k: v for k, v in self.links.items() if k[0] != req.get("doc")}
         _close(doc)
         return {}
 
@@ -263,10 +265,13 @@ class Bridge:
         pages = self._pages(req)
         slide = int(req["slide"])
         self.links_doc = req.get("doc")
-        links = []
-        for i in range(page.getCount()):
-            self._shape_links(page.getByIndex(i), pages, slide, links)
-        return {"links": links}
+        key = (self.links_doc, slide)
+        if key not in self.links:
+            links = []
+            for i in range(page.getCount()):
+                self._shape_links(page.getByIndex(i), pages, slide, links)
+            self.links[key] = links
+        return {"links": [dict(link) for link in self.links[key]]}
 
     def _shape_links(self, shape, pages, slide, links):
         kind = shape.getShapeType()
