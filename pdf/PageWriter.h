@@ -73,6 +73,9 @@ public:
     // Text: SetFont answers whether a font file exists for the face.
     virtual int SetFont(const std::string& faceName, bool bold, bool italic) = 0;
     virtual void DrawChar(uint16_t code, double x, double y, double cellHeight) = 0;
+    // The angle of the characters drawn from now on, in degrees counterclockwise around
+    // each character's own position (a font's escapement); 0 draws them upright.
+    virtual void SetTextRotation(double /*degrees*/) {}
 
     // Hyperlinks of the current slide.
     virtual bool IsLinkText(const std::string& text) = 0;

@@ -88,6 +88,7 @@ public:
     void ClipToPlayArea() override;
     int SetFont(const std::string& faceName, bool bold, bool italic) override;
     void DrawChar(uint16_t code, double x, double y, double cellHeight) override;
+    void SetTextRotation(double degrees) override { fonts_.SetRotation(degrees); }
     bool IsLinkText(const std::string& text) override;
     bool FindLinkTarget(const std::string& text, std::string& target) override;
     void AddUriLink(float x, float y, float w, float h, const std::string& target) override;

@@ -37,7 +37,10 @@ void CEmfRenderer::PdfTextOut(int32_t x, int32_t y, const char16_t* text, int32_
     if (!ToWriter()) return;
     if (text == nullptr || count <= 0) return;
     PlaybackTextMeasure measure(playback_);
-    const PlacedTextRun run = PlaceTextRun(*writer_, measure, textCursor_, x, y, text, count, advances, pdfScale_);
+    const LOGFONTW* font = CurrentFont();
+    const int32_t escapement = font ? font->lfEscapement : 0;
+    const PlacedTextRun run =
+        PlaceTextRun(*writer_, measure, textCursor_, x, y, text, count, advances, pdfScale_, textAlign_, escapement);
     ClassifyTextRun(*writer_, linkRuns_, writer_->LinkContinues(), Utf16ToWinAnsiText(text, count),
                     TextRunGeometry{run.x, run.y, run.cx, run.cy}, pdfScale_, writer_->Geometry().pageHeight);
 }

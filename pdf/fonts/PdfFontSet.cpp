@@ -175,15 +175,29 @@ void CPdfFontSet::DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& pa
         if (symbolFace && font == baseFont_) code = SymbolCodeToUnicode(code);
         const PoDoFo::pdf_utf16be text[2] = {
             static_cast<PoDoFo::pdf_utf16be>(((code & 0xFF) << 8) | (code >> 8)), 0};
-        painter.DrawText(x, pageHeight - y, PoDoFo::PdfString(text, 1));
+        DrawString(painter, x, pageHeight - y, PoDoFo::PdfString(text, 1));
     } else {
         // Only reached for a character Windows-1252 lacks when no two-byte font could be
         // made; it shows as "?" rather than as the letter of its low byte.
         const char byte = InWinAnsi(code) ? static_cast<char>(WinAnsiByte(code)) : '?';
-        painter.DrawText(x, pageHeight - y,
-                         PoDoFo::PdfString(&byte, 1, false, PoDoFo::PdfEncodingFactory::GlobalWinAnsiEncodingInstance()));
+        DrawString(painter, x, pageHeight - y,
+                   PoDoFo::PdfString(&byte, 1, false, PoDoFo::PdfEncodingFactory::GlobalWinAnsiEncodingInstance()));
     }
     painter.Restore();
+}
+
+void CPdfFontSet::DrawString(PoDoFo::PdfPainter& painter, double x, double y, const PoDoFo::PdfString& text) const {
+    if (rotation_ == 0.0) {
+        painter.DrawText(x, y, text);
+        return;
+    }
+    // A turned character: the painter's coordinates are rotated around its position
+    // (the caller's q ... Q brackets the transformation).
+    const double radians = rotation_ * 3.14159265358979323846 / 180.0;
+    const double c = std::cos(radians);
+    const double s = std::sin(radians);
+    painter.SetTransformationMatrix(c, s, -s, c, x, y);
+    painter.DrawText(0, 0, text);
 }
 
 void CPdfFontSet::ForgetPainterFont() {

@@ -4,6 +4,7 @@
 // for the whole run and delegates SetFont and DrawChar to it; the header, footer and
 // watermark take their font from here too.
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -17,6 +18,7 @@ namespace PoDoFo {
 class PdfDocument;
 class PdfFont;
 class PdfPainter;
+class PdfString;
 }  // namespace PoDoFo
 
 namespace slidemill {
@@ -64,6 +66,11 @@ public:
     void DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& painter, double pageHeight, uint16_t code,
                   double x, double y, double cellHeight);
 
+    // The angle, in degrees counterclockwise, DrawChar turns each character by around
+    // its own position; 0 (the start) draws upright.
+    void SetRotation(double degrees) { rotation_ = std::isfinite(degrees) ? degrees : 0.0; }
+    double Rotation() const { return rotation_; }
+
     // Forgets the painter's font, after someone else (header, footer, watermark) set it.
     void ForgetPainterFont();
 
@@ -87,6 +94,7 @@ public:
     static bool InWinAnsi(uint16_t code);
 
 private:
+    void DrawString(PoDoFo::PdfPainter& painter, double x, double y, const PoDoFo::PdfString& text) const;
     bool UsesIdentityEncoding() const;
     // The two-byte font of a file, made once per file; null when it cannot be made.
     PoDoFo::PdfFont* WideFontOfFile(PoDoFo::PdfDocument& document, const std::string& file);
@@ -107,6 +115,7 @@ private:
     PoDoFo::PdfFont* baseFont_ = nullptr;  // the cached font of lastFontName_
     std::vector<std::pair<std::string, PoDoFo::PdfFont*>> wideFonts_;  // file -> font (null: failed)
     std::map<uint16_t, std::string> fallbackFiles_;                     // character -> file
+    double rotation_ = 0.0;
     std::string lastFontName_;
     double lastFontSize_ = kNoFontSize;
     bool embedFonts_ = false;

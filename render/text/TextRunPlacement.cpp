@@ -24,21 +24,53 @@ bool IsCombiningMark(char16_t c) { return c >= 0x0300 && c <= 0x036F; }
 }  // namespace
 
 PlacedTextRun PlaceTextRun(IPageWriter& writer, ITextRunMeasure& measure, TextRunCursor& cursor, int32_t x, int32_t y,
-                           const char16_t* text, int count, const int32_t* advances, double pdfScale) {
+                           const char16_t* text, int count, const int32_t* advances, double pdfScale,
+                           uint32_t textAlign, int32_t escapement) {
     const PageGeometry& geometry = writer.Geometry();
+    const double textScale = geometry.textScale;
     PlacedTextRun run;
     run.x = Wrap(static_cast<int64_t>(x) + geometry.offX);
     run.y = Wrap(static_cast<int64_t>(y) + geometry.offY);
+    const double referenceX = run.x;
+    const double referenceY = run.y;
     if (text == nullptr || count < 0) count = 0;
     if (!measure.MeasureText(text, count, run.cx, run.cy)) run.cx = run.cy = 0;
 
+    // The reference point moves to the left end of the baseline, where the characters go.
+    double width = run.cx;
+    if (advances != nullptr) {
+        width = 0;
+        for (int i = 0; i < count; ++i) width += advances[i];
+    }
+    width *= textScale;
+    const uint32_t horizontal = textAlign & 6u;
+    if (horizontal == 6u) {
+        run.x = TruncToInt(run.x - width / 2);
+    } else if (horizontal == 2u) {
+        run.x = TruncToInt(run.x - width);
+    }
+    int32_t baseline = run.y;
+    const uint32_t vertical = textAlign & 24u;
+    if (vertical == 0u) {
+        baseline = TruncToInt(run.y + run.cy * kAscentShareOfCell * textScale);
+    } else if (vertical == 8u) {
+        baseline = TruncToInt(run.y - run.cy * (1.0 - kAscentShareOfCell) * textScale);
+    }
+
     int32_t penX = run.x;
-    const int32_t penY = run.y;
+    const int32_t penY = baseline;
     if (cursor.lastY == penY && penX < cursor.lastX && static_cast<int64_t>(cursor.lastX) < static_cast<int64_t>(penX) + run.cx) {
         penX = cursor.lastX;
     }
 
-    const double textScale = geometry.textScale;
+    // A turned run: every position is turned around the reference point, counterclockwise
+    // on the page (whose y grows downwards). A full turn is upright.
+    const int32_t tenths = escapement % 3600;
+    const double radians = tenths * 3.14159265358979323846 / 1800.0;
+    const double cosine = tenths == 0 ? 1.0 : std::cos(radians);
+    const double sine = tenths == 0 ? 0.0 : std::sin(radians);
+    if (tenths != 0 && count > 0) writer.SetTextRotation(tenths / 10.0);
+
     double previousX = penX;  // where the previous character was drawn, and its width
     double previousWidth = 0.0;
     for (int i = 0; i < count; ++i) {
@@ -53,7 +85,11 @@ PlacedTextRun PlaceTextRun(IPageWriter& writer, ITextRunMeasure& measure, TextRu
         if (advances != nullptr && advances[i] == 0 && i > 0 && !IsCombiningMark(text[i]) && text[i] != 0x20) {
             drawX = previousX + previousWidth * textScale;
         }
-        writer.DrawChar(static_cast<uint16_t>(text[i]), drawX * pdfScale, penY * pdfScale,
+        const double dx = drawX - referenceX;
+        const double dy = penY - referenceY;
+        const double turnedX = referenceX + dx * cosine + dy * sine;
+        const double turnedY = referenceY - dx * sine + dy * cosine;
+        writer.DrawChar(static_cast<uint16_t>(text[i]), turnedX * pdfScale, turnedY * pdfScale,
                         cellHeight * textScale * pdfScale);
         previousX = drawX;
         previousWidth = charWidth;
@@ -62,6 +98,7 @@ PlacedTextRun PlaceTextRun(IPageWriter& writer, ITextRunMeasure& measure, TextRu
         cursor.lastX = penX;
         cursor.lastY = penY;
     }
+    if (tenths != 0 && count > 0) writer.SetTextRotation(0);
     return run;
 }
 

@@ -39,7 +39,22 @@ struct PlacedTextRun {
 // cell height and advanced by its advance times the text scale. advances may be null,
 // then each character advances by its measured width. A character whose advance is 0
 // (the tail of a ligature) is drawn right after the character before it.
+//
+// textAlign is the text alignment of the playback context and decides which point of
+// the run (x, y) is: its left end, centre or right end (TA_LEFT 0, TA_CENTER 6,
+// TA_RIGHT 2), on its top, baseline or bottom (TA_TOP 0, TA_BASELINE 24, TA_BOTTOM 8).
+// The returned x is the run's left end.
+//
+// escapement is the font's, in tenths of a degree counterclockwise: the run is turned
+// by it around (x, y), and its characters with it (SetTextRotation, back to 0 after).
+constexpr uint32_t kTextAlignBaselineLeft = 24;
 PlacedTextRun PlaceTextRun(IPageWriter& writer, ITextRunMeasure& measure, TextRunCursor& cursor, int32_t x, int32_t y,
-                           const char16_t* text, int count, const int32_t* advances, double pdfScale);
+                           const char16_t* text, int count, const int32_t* advances, double pdfScale,
+                           uint32_t textAlign = kTextAlignBaselineLeft, int32_t escapement = 0);
+
+// The share of the character cell above the baseline, for top- and bottom-aligned text:
+// the cell is the font's ascent plus descent, and the faces presentations use put about
+// four fifths of it above the baseline.
+constexpr double kAscentShareOfCell = 0.8;
 
 }  // namespace slidemill

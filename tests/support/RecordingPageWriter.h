@@ -77,6 +77,7 @@ public:
     void DrawChar(uint16_t code, double x, double y, double cellHeight) override {
         calls.push_back("DrawChar " + std::to_string(code) + " " + Num(x) + " " + Num(y) + " " + Num(cellHeight));
     }
+    void SetTextRotation(double degrees) override { calls.push_back("SetTextRotation " + Num(degrees)); }
 
     bool IsLinkText(const std::string& text) override {
         calls.push_back("IsLinkText " + text);

@@ -247,6 +247,33 @@ TEST_F(FontSetPdf, CharactersBeyondWindows1252KeepTheirLetters) {
     if (const char* keep = std::getenv("SLIDEMILL_KEEP_PDF")) RunCommand("cp " + Quote(pdf) + " " + Quote(keep));
 }
 
+// A turned character is drawn at the origin of a rotated coordinate system placed at
+// its position; upright characters after it keep the plain form.
+TEST_F(FontSetPdf, RotationTurnsEachCharacterAroundItsPosition) {
+    const std::string pdf = folder_.File("turned.pdf");
+    {
+        OnePageDocument page(pdf);
+        ASSERT_EQ(fonts_.SetFont("Arial", false, false), 1);
+        fonts_.SetRotation(90);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'U', 50, 150, 20);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'p', 50, 138, 20);
+        fonts_.SetRotation(0);
+        fonts_.DrawChar(page.Document(), page.Painter(), kPageHeight, 'R', 100, 150, 20);
+        page.Close();
+    }
+    const std::string content = slidemill::testing::NormalisedContent(PageContent(pdf, 0));
+    // PoDoFo writes the matrix with fifteen decimals.
+    EXPECT_NE(content.find(" 1.000000000000000 -1.000000000000000 0.000000000000000 50.000000000000000 50.000000000000000 cm"),
+              std::string::npos)
+        << content;
+    EXPECT_NE(content.find("0.000\n0.000\nTd <55> Tj"), std::string::npos) << content;
+    EXPECT_NE(content.find("100.000\n50.000\nTd <52> Tj"), std::string::npos) << content;
+    if (HaveTool("qpdf")) {
+        EXPECT_EQ(RunCommand("qpdf --check " + Quote(pdf)).exitCode, 0);
+    }
+    if (const char* keep = std::getenv("SLIDEMILL_KEEP_TURNED_PDF")) RunCommand("cp " + Quote(pdf) + " " + Quote(keep));
+}
+
 TEST_F(FontSetPdf, ContentOfOneCharacter) {
     const std::string pdf = folder_.File("content.pdf");
     {

@@ -94,12 +94,34 @@ TEST(RendererText, RunIsDrawnInTheTextColourCharacterByCharacter) {
     TextFixture f;
     f.Select(Font(u"Arial", -20, 400, 0));
     f.r.OnSetTextColor(0x0000FF);
+    f.r.OnSetTextAlign(24);  // TA_BASELINE: the reference point is on the baseline
     f.writer.calls.clear();
     f.Text(100, 200, u"Ab", {30, 30});
     // Cell 30 x scale 0.5 = 15; x at (100 + 30) x 0.5 for the second character.
     const Calls expected = {"SetDrawColor 0x0000ff", "DrawChar 65 50 100 15", "DrawChar 98 65 100 15",
                             "IsLinkText Ab",         "AddTextRun 0 Ab 50 440 20 15", "AddTextRun 1 Ab 50 440 20 15"};
     EXPECT_EQ(f.writer.calls, expected);
+}
+
+// The alignment the picture sets reaches the placement: without one, the context's
+// default (top, left) puts the baseline a cell's ascent below the reference point;
+// right-aligned text ends at it.
+TEST(RendererText, AlignmentOfTheContextPlacesTheRun) {
+    TextFixture f;
+    f.Select(Font(u"Arial", -20, 400, 0));
+    f.writer.calls.clear();
+    f.Text(100, 200, u"A", {30});
+    auto firstDraw = [&f] {
+        for (const std::string& call : f.writer.calls) {
+            if (call.rfind("DrawChar", 0) == 0) return call;
+        }
+        return std::string();
+    };
+    EXPECT_EQ(firstDraw(), "DrawChar 65 50 112 15");  // (200 + 0.8 x 30) x 0.5
+    f.r.OnSetTextAlign(24 | 2);
+    f.writer.calls.clear();
+    f.Text(100, 200, u"A", {30});
+    EXPECT_EQ(firstDraw(), "DrawChar 65 35 100 15");  // (100 - 30) x 0.5
 }
 
 TEST(RendererText, AddressRunBecomesAUriLinkAndTheFlagStaysInTheWriter) {

@@ -130,3 +130,117 @@ TEST(FontSelection, FaceNames) {
 
 }  // namespace
 }  // namespace slidemill
+
+namespace slidemill {
+namespace {
+
+// The alignment decides which point of the run the record's reference point is; the
+// characters always go from the left end of the baseline. "AB" is 20 wide, 20 high.
+TEST(TextRunAlignment, ReferencePointFollowsTheAlignment) {
+    struct Case {
+        const char* name;
+        uint32_t align;
+        const char* first;   // the first character's DrawChar
+        int32_t runX;
+    };
+    const Case cases[] = {
+        {"baseline left", 24, "DrawChar 65 100 50 20", 100},
+        {"baseline centre", 24 | 6, "DrawChar 65 90 50 20", 90},
+        {"baseline right", 24 | 2, "DrawChar 65 80 50 20", 80},
+        {"top left", 0, "DrawChar 65 100 66 20", 100},       // 50 + 0.8 x 20
+        {"top centre", 6, "DrawChar 65 90 66 20", 90},
+        {"bottom right", 8 | 2, "DrawChar 65 80 46 20", 80},  // 50 - 0.2 x 20
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        slidemill::testing::RecordingPageWriter writer;
+        writer.geometry.offX = 0;
+        writer.geometry.offY = 0;
+        class : public ITextRunMeasure {
+        public:
+            bool MeasureText(const char16_t*, int count, int32_t& cx, int32_t& cy) override {
+                cx = 10 * count;
+                cy = 20;
+                return true;
+            }
+        } measure;
+        TextRunCursor cursor;
+        const std::u16string text = u"AB";
+        const PlacedTextRun run = PlaceTextRun(writer, measure, cursor, 100, 50, text.data(), 2, nullptr, 1.0, c.align);
+        ASSERT_EQ(writer.calls.size(), 2u);
+        EXPECT_EQ(writer.calls[0], c.first);
+        EXPECT_EQ(run.x, c.runX);
+    }
+}
+
+// Centred text with the record's own advances is centred on their sum, not on the
+// measured extent.
+TEST(TextRunAlignment, CentreUsesTheRecordAdvances) {
+    slidemill::testing::RecordingPageWriter writer;
+    writer.geometry.offX = 0;
+    writer.geometry.offY = 0;
+    class : public ITextRunMeasure {
+    public:
+        bool MeasureText(const char16_t*, int count, int32_t& cx, int32_t& cy) override {
+            cx = 10 * count;
+            cy = 20;
+            return true;
+        }
+    } measure;
+    TextRunCursor cursor;
+    const std::u16string text = u"AB";
+    const int32_t advances[] = {30, 30};
+    PlaceTextRun(writer, measure, cursor, 100, 50, text.data(), 2, advances, 1.0, 24 | 6);
+    const std::vector<std::string> expected = {"DrawChar 65 70 50 20", "DrawChar 66 100 50 20"};
+    EXPECT_EQ(writer.calls, expected);
+}
+
+}  // namespace
+}  // namespace slidemill
+
+namespace slidemill {
+namespace {
+
+// A font's escapement turns the run around its reference point, counterclockwise on
+// the page, and the writer turns the characters with it; 90 degrees on "AB" (10 wide
+// each) at (100, 50) goes upwards, a full turn stays upright.
+TEST(TextRunEscapement, TurnsTheRunAroundTheReferencePoint) {
+    class : public ITextRunMeasure {
+    public:
+        bool MeasureText(const char16_t*, int count, int32_t& cx, int32_t& cy) override {
+            cx = 10 * count;
+            cy = 20;
+            return true;
+        }
+    } measure;
+    struct Case {
+        const char* name;
+        int32_t escapement;
+        uint32_t align;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"quarter turn", 900, 24,
+         {"SetTextRotation 90", "DrawChar 65 100 50 20", "DrawChar 66 100 40 20", "SetTextRotation 0"}},
+        // Top-aligned: the baseline lies 16 below the reference point before the turn,
+        // so 16 to its right after a quarter turn.
+        {"quarter turn, top", 900, 0,
+         {"SetTextRotation 90", "DrawChar 65 116 50 20", "DrawChar 66 116 40 20", "SetTextRotation 0"}},
+        {"half turn, centred", 1800, 24 | 6,
+         {"SetTextRotation 180", "DrawChar 65 110 50 20", "DrawChar 66 100 50 20", "SetTextRotation 0"}},
+        {"full turn", 3600, 24, {"DrawChar 65 100 50 20", "DrawChar 66 110 50 20"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        slidemill::testing::RecordingPageWriter writer;
+        writer.geometry.offX = 0;
+        writer.geometry.offY = 0;
+        TextRunCursor cursor;
+        const std::u16string text = u"AB";
+        PlaceTextRun(writer, measure, cursor, 100, 50, text.data(), 2, nullptr, 1.0, c.align, c.escapement);
+        EXPECT_EQ(writer.calls, c.expected);
+    }
+}
+
+}  // namespace
+}  // namespace slidemill
