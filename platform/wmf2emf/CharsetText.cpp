@@ -153,4 +153,27 @@ WidenedText CharsetWidener::Widen(std::span<const uint8_t> bytes, uint8_t charse
     return result;
 }
 
+uint8_t CharsetWidener::EffectiveCharset(std::span<const uint8_t> face, uint8_t charset) {
+    constexpr uint8_t kGb2312Charset = 134;
+    if (charset != 0 && charset != 1) return charset;
+    bool ideograph = false;
+    size_t i = 0;
+    while (i < face.size()) {
+        const uint8_t lead = face[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead < 0x81 || lead > 0xFE || i + 1 >= face.size()) return charset;
+        const uint8_t trail = face[i + 1];
+        if (trail < 0x40 || trail > 0xFE || trail == 0x7F) return charset;
+        std::u16string units;
+        bool incomplete = false;
+        if (!DecodeOne(Converter(936), face.data() + i, 2, units, incomplete) || units.size() != 1) return charset;
+        if ((units[0] >= 0x4E00 && units[0] <= 0x9FFF) || (units[0] >= 0x3400 && units[0] <= 0x4DBF)) ideograph = true;
+        i += 2;
+    }
+    return ideograph ? kGb2312Charset : charset;
+}
+
 }  // namespace slidemill

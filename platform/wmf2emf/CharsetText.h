@@ -30,6 +30,13 @@ public:
 
     WidenedText Widen(std::span<const uint8_t> bytes, uint8_t charset);
 
+    // The character set to widen a font's face name and text with. Some writers declare
+    // ANSI for fonts whose face names are stored in GBK (宋体 as CB CE CC E5); read as
+    // Windows-1252 such names and their text turn into accented Latin letters. An ANSI or
+    // DEFAULT font whose face name is a whole GBK sequence with a CJK ideograph in it
+    // is taken as GB2312; every other font keeps its declared set.
+    uint8_t EffectiveCharset(std::span<const uint8_t> face, uint8_t charset);
+
 private:
     void* Converter(int codePage);  // iconv descriptor, or null when unavailable
     struct Entry {

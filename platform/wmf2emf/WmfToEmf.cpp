@@ -637,11 +637,12 @@ bool Converter::CreateFont(ByteReader& p, size_t paramBytes) {
     if (!p.Ok()) return false;
     int32_t index = AddObject(ObjectKind::Font);
     if (index < 0) return false;
-    objects_[size_t(index)].charset = charset;
-
-    // Face names are widened with the font's own code page: an East Asian face name is
-    // stored in that code page.
-    WidenedText faceW = widener_.Widen(face, charset);
+    // The face name and the text of the font are widened with the font's own code page
+    // (an East Asian face name is stored in it), or with the one its face name shows
+    // when the declared ANSI set cannot be right.
+    const uint8_t textCharset = widener_.EffectiveCharset(face, charset);
+    objects_[size_t(index)].charset = textCharset;
+    WidenedText faceW = widener_.Widen(face, textCharset);
     ByteWriter b;
     b.U32(Slot(uint32_t(index)));
     // LogFontW (92 bytes) ...

@@ -321,6 +321,34 @@ TEST(WmfToEmfText, ExtTextOutWidensByTheSelectedFontsCharset) {
     }
 }
 
+// A font declared ANSI whose face name is GBK (宋体) has GBK text too; a Latin face
+// name with accented letters, or a Latin face, keeps Windows-1252.
+TEST(WmfToEmfText, AnsiFontWithAGbkFaceNameWidensAsGbk) {
+    struct Case {
+        const char* what;
+        const char* face;
+        std::u16string text;
+        std::vector<int32_t> wideDx;
+    } cases[] = {
+        {"gbk face", "\xCB\xCE\xCC\xE5", u"\u4F60", {14}},
+        {"latin face", "Arial", u"\u00C4\u00E3", {7, 7}},
+        {"accented latin face", "Caf\xE9", u"\u00C4\u00E3", {7, 7}},
+        {"gbk pair, no ideograph", "\xA1\xA1x", u"\u00C4\u00E3", {7, 7}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto recs = Convert(WmfBuilder()
+                                .Raw(META_CREATEFONTINDIRECT, FontParams(-20, 0, c.face))
+                                .Rec(META_SELECTOBJECT, {0})
+                                .Raw(META_EXTTEXTOUT, ExtTextParams(30, 40, "\xC4\xE3", 4, {7, 7}))
+                                .Finish());
+        ASSERT_EQ(recs.size(), 5u);
+        TextRecord t = ReadText(recs[3]);
+        EXPECT_EQ(t.text, c.text);
+        EXPECT_EQ(t.dx, c.wideDx);
+    }
+}
+
 TEST(WmfToEmfText, TextWithoutAdvancesHasNoDxArray) {
     ByteWriter textOut;
     textOut.I16(3);
