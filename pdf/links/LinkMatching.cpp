@@ -81,16 +81,17 @@ void CLinkRunBook::AddTextRun(const std::string& rawText, double x, double y, do
                               int pageOrdinal) {
     const std::string text = rawText.substr(0, rawText.find('\x1F'));
     if (side == 0) {
-        if (y == target_.lineY && h == target_.lineHeight) {
+        if (pageOrdinal == target_.page && y == target_.lineY && h == target_.lineHeight) {
             Append(target_.lineText, text);
         } else {
             target_.lineText = Capped(text);
             target_.lineY = y;
             target_.lineHeight = h;
+            target_.page = pageOrdinal;
         }
         for (InternalLinkRecord& record : records_) {
             TrimInPlace(target_.lineText);
-            if (StartsWith(target_.lineText, record.targetText)) {
+            if (!record.targetText.empty() && StartsWith(target_.lineText, record.targetText)) {
                 record.targetPage = pageOrdinal;
                 SetRect(record.targetRect, x, y, x + w, y + h);
             }
@@ -98,7 +99,7 @@ void CLinkRunBook::AddTextRun(const std::string& rawText, double x, double y, do
         return;
     }
     if (side != 1) return;
-    if (y == source_.lineY && h == source_.lineHeight) {
+    if (pageOrdinal == source_.page && y == source_.lineY && h == source_.lineHeight) {
         Append(source_.lineText, text);
         source_.lineWidth += w;
     } else {
@@ -107,10 +108,11 @@ void CLinkRunBook::AddTextRun(const std::string& rawText, double x, double y, do
         source_.lineHeight = h;
         source_.lineX = x;
         source_.lineWidth = w;
+        source_.page = pageOrdinal;
     }
     for (InternalLinkRecord& record : records_) {
         TrimInPlace(source_.lineText);
-        if (StartsWith(source_.lineText, record.linkText)) {
+        if (!record.linkText.empty() && StartsWith(source_.lineText, record.linkText)) {
             record.sourcePage = pageOrdinal;
             SetRect(record.sourceRect, source_.lineX, y, source_.lineX + source_.lineWidth, y + h);
         }

@@ -35,11 +35,14 @@ struct RunAccumulator {
     std::string lineText;
     double lineX = 0.0;      // source side only
     double lineWidth = 0.0;  // source side only
+    int page = -1;           // the page the line is on: a line never runs on across pages
 };
 
 // Text-run bookkeeping for links to other slides: every run the renderer places is
 // added on both sides; a record's target (side 0) and source (side 1) end at the last
-// line in document order that begins with its target or link text.
+// line in document order that begins with its target or link text. A record whose text
+// is empty (a link on a picture, a sub-address of blanks) would begin every line, so it
+// is never matched: such a link has no place on the page to be clicked or to land.
 class CLinkRunBook {
 public:
     explicit CLinkRunBook(std::vector<InternalLinkRecord>& records) : records_(records) {}

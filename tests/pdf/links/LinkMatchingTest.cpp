@@ -85,13 +85,35 @@ TEST(LinkRunBook, SourceSideSpansTheWholeLine) {
     CLinkRunBook book(records);
     book.AddTextRun("Go to", 100, 400, 40, 18, 1, 1);
     EXPECT_EQ(records[0].sourcePage, -1);
-    EXPECT_EQ(records[1].sourcePage, 1);  // an empty link text matches every line
+    EXPECT_EQ(records[1].sourcePage, -1);  // an empty link text has no line of its own
     book.AddTextRun(" summary\x1Fhidden", 140, 400, 60, 18, 1, 1);  // cut at 0x1F, appended
     EXPECT_EQ(book.SourceSide().lineText, "Go to summary");
     EXPECT_EQ(records[0].sourcePage, 1);
     const int32_t expected[4] = {100, 400, 200, 418};
     EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), records[0].sourceRect));
     EXPECT_EQ(records[0].targetPage, -1);
+}
+
+TEST(LinkRunBook, ALineNeverRunsOnIntoTheNextPage) {
+    std::vector<InternalLinkRecord> records(2);
+    records[0].linkText = "go to slide 1";
+    records[0].targetText = "Summary";
+    records[1].linkText = "";    // a link on a picture
+    records[1].targetText = "";  // a sub-address of blanks
+    CLinkRunBook book(records);
+    // Last line of page 0 and first line of page 1 share baseline and height.
+    book.AddTextRun("Summ", 50, 100, 20, 18, 0, 0);
+    book.AddTextRun("Summ", 50, 100, 20, 18, 1, 0);
+    book.AddTextRun("ary", 50, 100, 20, 18, 0, 1);
+    book.AddTextRun("go to slide 1", 50, 100, 80, 18, 1, 1);
+    EXPECT_EQ(book.TargetSide().lineText, "ary");
+    EXPECT_EQ(records[0].targetPage, -1);  // "Summ" + "ary" are on different pages
+    EXPECT_EQ(book.SourceSide().lineText, "go to slide 1");
+    EXPECT_EQ(records[0].sourcePage, 1);
+    const int32_t expected[4] = {50, 100, 130, 118};  // the line starts afresh on page 1
+    EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), records[0].sourceRect));
+    EXPECT_EQ(records[1].sourcePage, -1);
+    EXPECT_EQ(records[1].targetPage, -1);
 }
 
 TEST(LinkRunBook, LongLinesAreCapped) {
