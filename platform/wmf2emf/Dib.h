@@ -17,6 +17,23 @@ struct DibParts {
     std::span<const uint8_t> bits;  // everything after it
 };
 
+// Where an EMF record that carries a DIB right after its fixed part (`fixedSize` bytes)
+// says the DIB is: offBmi, cbBmi, offBits, cbBits, all 0 when there is no bitmap.
+inline void PutDibFields(ByteWriter& b, uint32_t fixedSize, const DibParts* dib) {
+    const uint32_t bmiPadded = dib ? uint32_t((dib->info.size() + 3) & ~size_t(3)) : 0;
+    b.U32(dib ? fixedSize : 0);
+    b.U32(dib ? uint32_t(dib->info.size()) : 0);
+    b.U32(dib ? fixedSize + bmiPadded : 0);
+    b.U32(dib ? uint32_t(dib->bits.size()) : 0);
+}
+
+// The DIB itself, as those fields describe it: BITMAPINFO padded to 4 bytes, then the bits.
+inline void PutDibData(ByteWriter& b, const DibParts& dib) {
+    b.Bytes(dib.info);
+    b.Zeros(((dib.info.size() + 3) & ~size_t(3)) - dib.info.size());
+    b.Bytes(dib.bits);
+}
+
 // Splits a DIB into its BITMAPINFO and bits. `usage` is DIB_RGB_COLORS (0, 4-byte
 // colour entries; 3-byte for a BITMAPCOREHEADER) or DIB_PAL_COLORS (1, 2-byte palette
 // indexes). nullopt when the header is not a known kind or does not fit the data.

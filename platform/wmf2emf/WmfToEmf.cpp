@@ -764,17 +764,10 @@ bool Converter::CreateDibPatternBrush(ByteReader& p, size_t paramBytes) {
     if (!parts) return false;  // the slot stays taken, without an EMF object
     if (style == 3) usage = kDibRgbColors;  // BS_PATTERN: the colour table holds colours
     ByteWriter b;
-    const uint32_t fixed = 32;
-    const uint32_t bmiPadded = uint32_t((parts->info.size() + 3) & ~size_t(3));
     b.U32(Slot(uint32_t(index)));
     b.U32(usage);
-    b.U32(fixed);
-    b.U32(uint32_t(parts->info.size()));
-    b.U32(fixed + bmiPadded);
-    b.U32(uint32_t(parts->bits.size()));
-    b.Bytes(parts->info);
-    b.Zeros(bmiPadded - parts->info.size());
-    b.Bytes(parts->bits);
+    PutDibFields(b, 32, &*parts);
+    PutDibData(b, *parts);
     Emit(EMR_CREATEDIBPATTERNBRUSHPT, b);
     objects_[size_t(index)].inEmf = true;
     return true;
@@ -793,15 +786,10 @@ bool Converter::CreatePatternBrush(ByteReader& p, size_t paramBytes) {
     std::optional<DibParts> parts = SplitDib(dib, kDibRgbColors);
     if (!parts) return false;
     ByteWriter b;
-    const uint32_t fixed = 32;
     b.U32(Slot(uint32_t(index)));
     b.U32(kDibRgbColors);
-    b.U32(fixed);
-    b.U32(uint32_t(parts->info.size()));
-    b.U32(fixed + uint32_t(parts->info.size()));
-    b.U32(uint32_t(parts->bits.size()));
-    b.Bytes(parts->info);
-    b.Bytes(parts->bits);
+    PutDibFields(b, 32, &*parts);
+    PutDibData(b, *parts);
     Emit(bmp->bitsPixel == 1 ? EMR_CREATEMONOBRUSH : EMR_CREATEDIBPATTERNBRUSHPT, b);
     objects_[size_t(index)].inEmf = true;
     return true;
@@ -1089,8 +1077,6 @@ bool Converter::Escape(ByteReader& p) {
 void Converter::EmitBlt(bool stretch, int32_t xDest, int32_t yDest, int32_t cxDest, int32_t cyDest, uint32_t rop,
                         int32_t xSrc, int32_t ySrc, int32_t cxSrc, int32_t cySrc, const DibParts* dib,
                         uint32_t usage) {
-    const uint32_t fixed = stretch ? 108 : 100;
-    const uint32_t bmiPadded = dib ? uint32_t((dib->info.size() + 3) & ~size_t(3)) : 0;
     ByteWriter b;
     PutRect(b, Normalized(xDest, yDest, xDest + cxDest - (cxDest > 0 ? 1 : cxDest < 0 ? -1 : 0),
                           yDest + cyDest - (cyDest > 0 ? 1 : cyDest < 0 ? -1 : 0)));
@@ -1104,19 +1090,12 @@ void Converter::EmitBlt(bool stretch, int32_t xDest, int32_t yDest, int32_t cxDe
     PutIdentityXform(b);
     b.U32(0);  // BkColorSrc
     b.U32(usage);
-    b.U32(dib ? fixed : 0);
-    b.U32(dib ? uint32_t(dib->info.size()) : 0);
-    b.U32(dib ? fixed + bmiPadded : 0);
-    b.U32(dib ? uint32_t(dib->bits.size()) : 0);
+    PutDibFields(b, stretch ? 108 : 100, dib);
     if (stretch) {
         b.I32(cxSrc);
         b.I32(cySrc);
     }
-    if (dib) {
-        b.Bytes(dib->info);
-        b.Zeros(bmiPadded - dib->info.size());
-        b.Bytes(dib->bits);
-    }
+    if (dib) PutDibData(b, *dib);
     Emit(stretch ? EMR_STRETCHBLT : EMR_BITBLT, b);
 }
 
@@ -1191,8 +1170,6 @@ bool Converter::StretchDib(ByteReader& p) {
     if (!p.Ok()) return false;
     std::optional<DibParts> dib = SplitDib(p.View(p.Remaining()), usage);
     if (!dib) return false;
-    const uint32_t fixed = 80;
-    const uint32_t bmiPadded = uint32_t((dib->info.size() + 3) & ~size_t(3));
     ByteWriter b;
     PutRect(b, Normalized(xDest, yDest, xDest + destWidth, yDest + destHeight));
     b.I32(xDest);
@@ -1201,17 +1178,12 @@ bool Converter::StretchDib(ByteReader& p) {
     b.I32(ySrc);
     b.I32(srcWidth);
     b.I32(srcHeight);
-    b.U32(fixed);
-    b.U32(uint32_t(dib->info.size()));
-    b.U32(fixed + bmiPadded);
-    b.U32(uint32_t(dib->bits.size()));
+    PutDibFields(b, 80, &*dib);
     b.U32(usage);
     b.U32(rop);
     b.I32(destWidth);
     b.I32(destHeight);
-    b.Bytes(dib->info);
-    b.Zeros(bmiPadded - dib->info.size());
-    b.Bytes(dib->bits);
+    PutDibData(b, *dib);
     Emit(EMR_STRETCHDIBITS, b);
     return true;
 }
@@ -1224,8 +1196,6 @@ bool Converter::SetDibToDev(ByteReader& p) {
     if (!p.Ok()) return false;
     std::optional<DibParts> dib = SplitDib(p.View(p.Remaining()), usage);
     if (!dib) return false;
-    const uint32_t fixed = 76;
-    const uint32_t bmiPadded = uint32_t((dib->info.size() + 3) & ~size_t(3));
     ByteWriter b;
     PutRect(b, Normalized(xDest, yDest, xDest + width, yDest + height));
     b.I32(xDest);
@@ -1234,16 +1204,11 @@ bool Converter::SetDibToDev(ByteReader& p) {
     b.I32(yDib);
     b.I32(width);
     b.I32(height);
-    b.U32(fixed);
-    b.U32(uint32_t(dib->info.size()));
-    b.U32(fixed + bmiPadded);
-    b.U32(uint32_t(dib->bits.size()));
+    PutDibFields(b, 76, &*dib);
     b.U32(usage);
     b.U32(startScan);
     b.U32(scanCount);
-    b.Bytes(dib->info);
-    b.Zeros(bmiPadded - dib->info.size());
-    b.Bytes(dib->bits);
+    PutDibData(b, *dib);
     Emit(EMR_SETDIBITSTODEVICE, b);
     return true;
 }
