@@ -10,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <string>
@@ -76,24 +77,26 @@ struct ExportArgs {
     std::string input, folder, app = "auto";
 };
 
-// `slidemill export-deck`: a deck folder made from any presentation.
-int Export(const ExportArgs& args) {
-    if (!PathExists(args.input)) {
-        std::fprintf(stderr, "slidemill: no such file or folder: %s\n", args.input.c_str());
+// Starts the application the input asks for, runs `work` with it and asks it to quit,
+// also when `work` fails; a failure is one line on stderr and status 1.
+int WithPresentationApp(const std::string& input, const std::string& requestedApp,
+                        const std::function<void(PresentationApp&, Clipboard&)>& work) {
+    if (!PathExists(input)) {
+        std::fprintf(stderr, "slidemill: no such file or folder: %s\n", input.c_str());
         return 1;
     }
     Clipboard clipboard;
     DeckAppFactory deck(clipboard);
     OfficePresentationAppFactory office(clipboard);
     PresentationAppFactory& factory =
-        ChooseApp(args.app, args.input) == "deck" ? static_cast<PresentationAppFactory&>(deck) : office;
+        ChooseApp(requestedApp, input) == "deck" ? static_cast<PresentationAppFactory&>(deck) : office;
     std::unique_ptr<PresentationApp> app = factory.Create();
     if (!app) {
         std::fprintf(stderr, "slidemill: %s\n", OneLine(kNoApplicationMessage).c_str());
         return 1;
     }
     try {
-        ExportDeck(*app, clipboard, args.input, args.folder);
+        work(*app, clipboard);
         app->Quit();
         return 0;
     } catch (const std::exception& e) {
@@ -106,37 +109,24 @@ int Export(const ExportArgs& args) {
     }
 }
 
+// `slidemill export-deck`: a deck folder made from any presentation.
+int Export(const ExportArgs& args) {
+    return WithPresentationApp(args.input, args.app, [&](PresentationApp& app, Clipboard& clipboard) {
+        ExportDeck(app, clipboard, args.input, args.folder);
+    });
+}
+
 // `slidemill info`: what the presentation application reports about a presentation.
 int Info(const InfoArgs& args) {
-    if (!PathExists(args.input)) {
-        std::fprintf(stderr, "slidemill: no such file or folder: %s\n", args.input.c_str());
-        return 1;
-    }
-    Clipboard clipboard;
-    DeckAppFactory deck(clipboard);
-    OfficePresentationAppFactory office(clipboard);
-    PresentationAppFactory& factory =
-        ChooseApp(args.app, args.input) == "deck" ? static_cast<PresentationAppFactory&>(deck) : office;
-    std::unique_ptr<PresentationApp> app = factory.Create();
-    if (!app) {
-        std::fprintf(stderr, "slidemill: %s\n", OneLine(kNoApplicationMessage).c_str());
-        return 1;
-    }
-    try {
-        const PresentationSummary summary = CollectPresentationSummary(*app, args.input);
-        app->Quit();
-        const std::string text = args.json ? PresentationSummaryJson(summary) : PresentationSummaryText(summary);
-        std::fputs(text.c_str(), stdout);
-        if (!text.empty() && text.back() != '\n') std::fputc('\n', stdout);
-        return 0;
-    } catch (const AutomationError& e) {
-        try {
-            app->Quit();
-        } catch (...) {
-        }
-        std::fprintf(stderr, "slidemill: %s\n", OneLine(e.what()).c_str());
-        return 1;
-    }
+    std::string text;
+    const int status = WithPresentationApp(args.input, args.app, [&](PresentationApp& app, Clipboard&) {
+        const PresentationSummary summary = CollectPresentationSummary(app, args.input);
+        text = args.json ? PresentationSummaryJson(summary) : PresentationSummaryText(summary);
+    });
+    if (status != 0) return status;
+    std::fputs(text.c_str(), stdout);
+    if (!text.empty() && text.back() != '\n') std::fputc('\n', stdout);
+    return 0;
 }
 
 int Convert(const ConvertArgs& args) {
