@@ -19,7 +19,12 @@ DecodedImage Solid(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b) {
     DecodedImage image;
     image.width = w;
     image.height = h;
-    for (uint32_t i = 0; i < w * h; ++i) image.rgb.insert(image.rgb.end(), {r, g, b});
+    image.rgb.resize(size_t(w) * h * 3);
+    for (size_t i = 0; i < image.rgb.size(); i += 3) {
+        image.rgb[i] = r;
+        image.rgb[i + 1] = g;
+        image.rgb[i + 2] = b;
+    }
     return image;
 }
 

@@ -33,8 +33,12 @@ DecodedImage Solid(uint32_t w, uint32_t h, uint32_t rgb) {
     DecodedImage image;
     image.width = w;
     image.height = h;
-    for (uint32_t i = 0; i < w * h; ++i)
-        image.rgb.insert(image.rgb.end(), {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)});
+    image.rgb.resize(size_t(w) * h * 3);
+    for (size_t i = 0; i < image.rgb.size(); i += 3) {
+        image.rgb[i] = uint8_t(rgb >> 16);
+        image.rgb[i + 1] = uint8_t(rgb >> 8);
+        image.rgb[i + 2] = uint8_t(rgb);
+    }
     return image;
 }
 
