@@ -246,6 +246,23 @@ bool LoadFontTable(FontTable& table) {
     return true;
 }
 
+bool AddMatchedFace(FontTable& table, const std::string& face) {
+    if (face.empty() || !FcInit()) return false;
+    bool added = false;
+    for (int style = 0; style < 4; ++style) {
+        const bool bold = (style & 1) != 0;
+        const bool italic = (style & 2) != 0;
+        PatternPtr font = MatchPattern(face, bold, italic, nullptr);
+        if (!font || !Usable(font.get())) continue;
+        const Match match = Describe(font.get());
+        if (match.bold != bold || match.italic != italic) continue;  // that style is not installed
+        std::string styleWords = std::string(bold ? "Bold" : "") + (bold && italic ? " " : "") + (italic ? "Italic" : "");
+        table.Add(DisplayName(face, styleWords, KindLabel(font.get())), match.file);
+        added = true;
+    }
+    return added;
+}
+
 std::string MatchSystemFontFile(const std::string& family, bool bold, bool italic) {
     if (!FcInit()) return {};
     PatternPtr font = MatchPattern(family, bold, italic, nullptr);

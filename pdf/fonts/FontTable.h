@@ -28,6 +28,12 @@ struct FontTable {
 // stand-in's file. False when fontconfig cannot be initialised (the table stays empty).
 bool LoadFontTable(FontTable& table);
 
+// Adds entries for a face the table does not know, under the face's own name, with the
+// files fontconfig substitutes for it: the same files the text measurements of that
+// face come from, so drawn glyphs fit the advances measured or recorded with them.
+// Styles fontconfig has no file for are left out. False when nothing usable matched.
+bool AddMatchedFace(FontTable& table, const std::string& face);
+
 // The file fontconfig matches for a family and style, with its fallbacks; only files
 // the PDF font code can use (TrueType or CFF, first face). Empty when there is none.
 std::string MatchSystemFontFile(const std::string& family, bool bold, bool italic);

@@ -17,7 +17,11 @@ const char kGb2312SongTi[] = "\xCB\xCE\xCC\xE5";
 
 }  // namespace
 
-bool CPdfFontSet::LoadFontTable() { return slidemill::LoadFontTable(table_); }
+bool CPdfFontSet::LoadFontTable() {
+    matchedFaces_.clear();
+    systemTable_ = slidemill::LoadFontTable(table_);
+    return systemTable_;
+}
 
 std::string CPdfFontSet::FindFontFile(const std::string& name, bool bold, bool italic) {
     symbolTestFace_ = name;
@@ -29,7 +33,13 @@ int CPdfFontSet::SetFont(const std::string& face, bool bold, bool italic) {
     requestedFace_ = name;
     requestedBold_ = bold;
     requestedItalic_ = italic;
-    const std::string plainFile = FindFontFile(name, bold, italic);
+    std::string plainFile = FindFontFile(name, bold, italic);
+    // A face neither installed nor a known Windows face is drawn with the face fontconfig
+    // substitutes for it, as its text was measured, rather than with the Arial fallback,
+    // whose narrower or wider glyphs would not fit the run's advances. Asked once a face.
+    if (plainFile.empty() && systemTable_ && matchedFaces_.insert(AsciiLower(name)).second &&
+        AddMatchedFace(table_, name))
+        plainFile = FindFontFile(name, bold, italic);
     if (plainFile.empty()) {
         currentFontName_.clear();
         currentFontFile_.clear();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,7 +39,10 @@ public:
 
     // Reads the installed fonts (fontconfig); false when they cannot be read.
     bool LoadFontTable();
-    void SetFontTable(FontTable table) { table_ = std::move(table); }
+    void SetFontTable(FontTable table) {
+        table_ = std::move(table);
+        systemTable_ = false;
+    }
     const FontTable& Table() const { return table_; }
 
     void SetEmbedFonts(bool embed) { embedFonts_ = embed; }
@@ -105,6 +109,8 @@ private:
     std::string ArialFile() const;
 
     FontTable table_;
+    bool systemTable_ = false;            // the table is fontconfig's, which may grow
+    std::set<std::string> matchedFaces_;  // faces fontconfig was asked for, lower-cased
     std::vector<FontCacheEntry> cache_;
     std::string currentFontName_;
     std::string currentFontFile_;  // the file the current name was chosen with

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "pdf/fonts/FontTable.h"
+#include "pdf/fonts/PdfFontSet.h"
 
 namespace slidemill {
 namespace {
@@ -64,6 +65,29 @@ TEST_F(InstalledFontTable, FacesWithoutAStandInAreNotListed) {
     // Tahoma only falls through to fontconfig's sans-serif default.
     EXPECT_EQ(MatchFontFile(table_, "Tahoma", false, false), "");
     EXPECT_EQ(MatchFontFile(table_, "NoSuchFace", false, false), "");
+}
+
+TEST_F(InstalledFontTable, UnknownFacesAreAddedWithFontconfigsSubstitute) {
+    // Luxi Sans is not installed; its text is measured with fontconfig's substitute, so
+    // it must be drawn with that file too and not with the Arial fallback.
+    FontTable grown = table_;
+    ASSERT_TRUE(AddMatchedFace(grown, "Luxi Sans"));
+    EXPECT_EQ(MatchFontFile(grown, "Luxi Sans", false, false), MatchSystemFontFile("Luxi Sans", false, false));
+    EXPECT_EQ(MatchFontFile(grown, "Luxi Sans Bold", true, false), MatchSystemFontFile("Luxi Sans", true, false));
+
+    CPdfFontSet fonts;
+    ASSERT_TRUE(fonts.LoadFontTable());
+    ASSERT_EQ(fonts.SetFont("Luxi Sans", true, false), 1);
+    EXPECT_EQ(fonts.CurrentFontFile(), MatchSystemFontFile("Luxi Sans", true, false));
+    EXPECT_NE(fonts.CurrentFontFile(), MatchFontFile(table_, "Arial", true, false));
+    const size_t size = fonts.Table().Size();
+    ASSERT_EQ(fonts.SetFont("luxi sans", false, false), 1);  // asked once a face
+    EXPECT_EQ(fonts.Table().Size(), size);
+
+    // A table made by hand stays as it is given.
+    CPdfFontSet handMade;
+    handMade.SetFontTable(table_);
+    EXPECT_EQ(handMade.SetFont("Luxi Sans", false, false), 0);
 }
 
 }  // namespace
