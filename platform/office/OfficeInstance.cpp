@@ -25,6 +25,7 @@
 
 #include "platform/automation/PresentationApp.h"
 #include "platform/office/OfficeLocator.h"
+#include "platform/office/ProfileTemplate.h"
 
 extern char** environ;
 
@@ -252,6 +253,8 @@ bool OfficeInstance::Launch(std::string* whyNot) {
                 "oor:op=\"fuse\"><value>true</value></prop></item>\n"
                 "</oor:items>\n";
     }
+    templateFolder_ = options_.useProfileTemplate ? OfficeProfileTemplateFolder(version) : std::string();
+    seededFromTemplate_ = SeedProfileFromTemplate(templateFolder_, profile_);
     pipeName_ = "slidemill-" + std::to_string(getpid()) + "-" + RandomHex(12);
 
     const int devNull = open("/dev/null", O_RDWR | O_CLOEXEC);
@@ -443,14 +446,18 @@ nlohmann::json OfficeInstance::Call(const nlohmann::json& request, milliseconds 
 
 void OfficeInstance::Quit() {
     if (running_ && channel_ >= 0) {
+        bool quitAnswered = false;
         try {
             Call({{"op", "quit"}}, options_.quitTimeout);
+            quitAnswered = true;
         } catch (const std::exception&) {
             // Killed below either way.
         }
         if (running_ && !sofficeReaped_) {
             if (WaitForChild(sofficePid_, options_.quitTimeout)) sofficeReaped_ = true;
         }
+        // Only a profile whose instance ended by itself is complete enough to keep.
+        endedInOrder_ = quitAnswered && sofficeReaped_ && !groupKilled_;
     }
     Kill();
 }
@@ -513,6 +520,8 @@ void OfficeInstance::Kill() {
     }
     KillGroupAndReap();
     running_ = false;
+    if (endedInOrder_ && !seededFromTemplate_ && !profile_.empty()) SaveProfileTemplate(templateFolder_, profile_);
+    endedInOrder_ = false;
     RemoveFolder();
     ReleaseWatchdog();
 }

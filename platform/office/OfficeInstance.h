@@ -29,6 +29,7 @@ struct OfficeLaunchOptions {
     std::chrono::milliseconds callTimeout{60000};  // every bridge request
     std::chrono::milliseconds openTimeout{180000};  // loading a presentation
     std::chrono::milliseconds quitTimeout{10000};   // a polite end before the group is killed
+    bool useProfileTemplate = true;  // seed the profile from the user's cached template
 };
 
 class OfficeInstance {
@@ -72,6 +73,9 @@ private:
     std::string folder_;
     std::string profile_;
     std::string pipeName_;
+    std::string templateFolder_;       // where the profile template is kept ("" when nowhere)
+    bool seededFromTemplate_ = false;
+    bool endedInOrder_ = false;        // soffice ended by itself after the quit request
     pid_t sofficePid_ = -1;
     pid_t bridgePid_ = -1;
     pid_t watchdogPid_ = -1;
