@@ -18,6 +18,7 @@
 #include "metafile/inspect/Inspect.h"
 #include "platform/Clipboard.h"
 #include "platform/automation/DeckApp.h"
+#include "platform/automation/HeldAppFactory.h"
 #include "platform/files/Files.h"
 #include "shell/ConversionJob.h"
 #include "shell/DocumentSummary.h"
@@ -142,7 +143,9 @@ int Convert(const ConvertArgs& args) {
     Clipboard clipboard;
     DeckAppFactory deck(clipboard);
     OfficePresentationAppFactory office(clipboard);
-    PresentationAppFactory& factory = app == "deck" ? static_cast<PresentationAppFactory&>(deck) : office;
+    PresentationAppFactory& chosen = app == "deck" ? static_cast<PresentationAppFactory&>(deck) : office;
+    // The summary and the conversion share one running application and open deck.
+    HeldAppFactory factory(chosen);
 
     ConversionRequest request;
     request.sourcePath = args.input;
@@ -151,8 +154,10 @@ int Convert(const ConvertArgs& args) {
     // As when a presentation is picked in the window: its summary gives the information
     // fields and the slide count; what the command line sets wins.
     try {
+        factory.SetHolding(true);
         if (auto summary = ReadDocumentSummary(factory, args.input))
             ApplyDocumentSummary(*summary, request.options, request.pages);
+        factory.SetHolding(false);
     } catch (const AutomationError& e) {
         std::fprintf(stderr, "slidemill: %s\n", OneLine(e.what()).c_str());
         return 1;
