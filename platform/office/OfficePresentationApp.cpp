@@ -138,7 +138,9 @@ public:
     }
 
     std::shared_ptr<Hyperlinks> GetHyperlinks() override {
-        json answer = session_->Call({{"op", "links"}, {"doc", doc_}, {"slide", number_}});
+        // The folder lets the bridge save the deck once and read every slide's URL fields from it.
+        json answer = session_->Call(
+            {{"op", "links"}, {"doc", doc_}, {"slide", number_}, {"folder", session_->Instance().Folder()}});
         std::vector<std::shared_ptr<Hyperlink>> links;
         for (const json& l : answer.value("links", json::array())) {
             links.push_back(std::make_shared<OfficeHyperlink>(Text(l, "address"), Text(l, "subaddress"),

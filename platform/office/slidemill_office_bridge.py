@@ -21,6 +21,9 @@ import os
 import re
 import sys
 import time
+import urllib.parse
+import zipfile
+from xml.etree import ElementTree
 
 # The answers go to the real stdout; anything else that prints (UNO warnings,
 # stray prints) must not corrupt the protocol.
@@ -138,6 +141,7 @@ class Bridge:
         self.titles = {}
         self.links = {}
         self.links_doc = None
+        self.saved_links = {}  # document -> per slide, per shape: URL fields as saved
         self._connect(pipe_name, connect_timeout)
 
     # ---- connection -----------------------------------------------------
@@ -233,6 +237,7 @@ class Bridge:
         self.names.pop(req.get("doc"), None)
         self.titles = {k: v for k, v in self.titles.items() if k[0] != req.get("doc")}
         self.links = {k: v for k, v in self.links.items() if k[0] != req.get("doc")}
+        self.saved_links.pop(req.get("doc"), None)
         _close(doc)
         return {}
 
@@ -267,11 +272,67 @@ class Bridge:
         self.links_doc = req.get("doc")
         key = (self.links_doc, slide)
         if key not in self.links:
+            saved = self._saved_text_links(req, pages)
+            shapes = saved[slide - 1] if saved else None
             links = []
-            for i in range(page.getCount()):
-                self._shape_links(page.getByIndex(i), pages, slide, links)
+            if shapes is not None and len(shapes) == page.getCount():
+                for i, entry in enumerate(shapes):
+                    self._shape_links_saved(page.getByIndex(i), entry, pages, slide, links)
+            else:
+                for i in range(page.getCount()):
+                    self._shape_links(page.getByIndex(i), pages, slide, links)
             self.links[key] = links
         return {"links": [dict(link) for link in self.links[key]]}
+
+    # Walking every paragraph and text portion of every shape over the UNO
+    # connection costs milliseconds per shape, most of a deck's conversion time.
+    # The deck saved once as OpenDocument lists the same URL fields, shape by
+    # shape in drawing order, for a few milliseconds in all; only the shapes'
+    # click actions are still read over UNO. Where the saved pages and the
+    # shapes do not line up, a slide falls back to the walk.
+
+    def _saved_text_links(self, req, pages):
+        doc_id = req.get("doc")
+        if doc_id in self.saved_links:
+            return self.saved_links[doc_id]
+        folder = req.get("folder", "")
+        result = None
+        if folder and os.path.isdir(folder):
+            path = os.path.join(folder, "links-%s.odp" % doc_id)
+            url = uno.systemPathToFileUrl(path)
+            try:
+                self._doc(req).storeToURL(url, (prop("FilterName", "impress8"),))
+                with zipfile.ZipFile(path) as archive:
+                    content = archive.read("content.xml")
+                root = ElementTree.fromstring(content)
+                saved = [[_saved_shape(child, url) for child in page if _is_saved_shape(child)]
+                         for page in root.iterfind(ODF_PAGES)]
+                if len(saved) == pages.getCount():
+                    result = saved
+            except Exception:
+                result = None
+            finally:
+                try:
+                    os.remove(path)
+                except OSError:
+                    pass
+        self.saved_links[doc_id] = result
+        return result
+
+    def _shape_links_saved(self, shape, entry, pages, slide, links):
+        texts, children = entry
+        kind = shape.getShapeType()
+        is_group = kind == "com.sun.star.drawing.GroupShape"
+        if is_group != (children is not None) or (is_group and shape.getCount() != len(children)):
+            self._shape_links(shape, pages, slide, links)
+            return
+        if is_group:
+            for i, child in enumerate(children):
+                self._shape_links_saved(shape.getByIndex(i), child, pages, slide, links)
+        else:
+            for url, shown in texts:
+                self._add_text_link(url, shown, pages, slide, links)
+        self._click_link(shape, pages, slide, links)
 
     def _shape_links(self, shape, pages, slide, links):
         kind = shape.getShapeType()
@@ -324,12 +385,15 @@ class Bridge:
                     continue
                 url = field.URL or ""
                 shown = field.Representation or portion.getString() or ""
-                link = self._link_for(url, pages, in_text=True, slide=slide)
-                if link is None:
-                    continue
-                link["text"] = shown
-                link["hasText"] = True
-                links.append(link)
+                self._add_text_link(url, shown, pages, slide, links)
+
+    def _add_text_link(self, url, shown, pages, slide, links):
+        link = self._link_for(url, pages, in_text=True, slide=slide)
+        if link is None:
+            return
+        link["text"] = shown
+        link["hasText"] = True
+        links.append(link)
 
     def _click_link(self, shape, pages, slide, links):
         try:
@@ -584,6 +648,69 @@ def _looks_encrypted(path):
     except Exception:
         return False
     return False
+
+
+ODF_DRAW = "urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ODF_DR3D = "urn:oasis:names:tc:opendocument:xmlns:dr3d:1.0"
+ODF_TEXT = "urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ODF_PAGES = ("{urn:oasis:names:tc:opendocument:xmlns:office:1.0}body/"
+             "{urn:oasis:names:tc:opendocument:xmlns:office:1.0}presentation/{%s}page" % ODF_DRAW)
+ODF_GROUP = "{%s}g" % ODF_DRAW
+ODF_LINK = "{%s}a" % ODF_TEXT
+ODF_SPACES = "{%s}s" % ODF_TEXT
+ODF_SPACE_COUNT = "{%s}c" % ODF_TEXT
+ODF_TAB = "{%s}tab" % ODF_TEXT
+ODF_LINE_BREAK = "{%s}line-break" % ODF_TEXT
+XLINK_HREF = "{http://www.w3.org/1999/xlink}href"
+
+
+def _is_saved_shape(element):
+    # A page's shapes are its drawing and 3D elements; its notes, forms and
+    # animations are not shapes of the slide.
+    return element.tag.startswith("{%s}" % ODF_DRAW) or element.tag.startswith("{%s}" % ODF_DR3D)
+
+
+def _saved_shape(element, saved_url):
+    """(URL fields as (url, shown text), None) for a shape; ([], children) for a group."""
+    if element.tag == ODF_GROUP:
+        return ([], [_saved_shape(c, saved_url) for c in element if _is_saved_shape(c)])
+    texts = [(_field_url(a.get(XLINK_HREF, ""), saved_url), _element_text(a))
+             for a in element.iter(ODF_LINK)]
+    return (texts, None)
+
+
+def _field_url(href, saved_url):
+    """The URL a field holds, from the link its saved copy shows. Saving writes
+    links to files relative to the copy, and a field whose URL is no URL at all
+    (PowerPoint's "id,N,title" slide links) as if it named a file in the copy's
+    folder: the one is resolved again, the other taken back out of that folder,
+    where no link of the deck can point."""
+    if href and not href.startswith("#") and not re.match(r"^[A-Za-z][A-Za-z0-9+.-]*:", href):
+        # Inside a package, relative links start from the package as a folder.
+        href = urllib.parse.urljoin(saved_url + "/", href)
+    for prefix in (saved_url + "/", os.path.dirname(saved_url) + "/"):
+        if href.startswith(prefix):
+            return urllib.parse.unquote(href[len(prefix):])
+    return href
+
+
+def _element_text(element):
+    """The text an ODF text element shows, its spaces, tabs and breaks included."""
+    parts = [element.text or ""]
+    for child in element:
+        if child.tag == ODF_SPACES:
+            try:
+                parts.append(" " * min(max(1, int(child.get(ODF_SPACE_COUNT, "1"))), 1000))
+            except ValueError:
+                parts.append(" ")
+        elif child.tag == ODF_TAB:
+            parts.append("\t")
+        elif child.tag == ODF_LINE_BREAK:
+            parts.append("\n")
+        else:
+            parts.append(_element_text(child))
+        parts.append(child.tail or "")
+    return "".join(parts)
 
 
 def _supports(obj, service):

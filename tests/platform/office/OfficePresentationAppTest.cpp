@@ -79,6 +79,43 @@ constexpr const char* kTinyDeck = R"(<?xml version="1.0" encoding="UTF-8"?>
 </office:document>
 )";
 
+// Links inside a group, to files given absolute and relative, and a link after the group.
+constexpr const char* kLinkShapesDeck = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ xmlns:xlink="http://www.w3.org/1999/xlink"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.presentation">
+ <office:automatic-styles>
+  <style:page-layout style:name="PM1">
+   <style:page-layout-properties fo:page-width="28cm" fo:page-height="15.75cm"/>
+  </style:page-layout>
+ </office:automatic-styles>
+ <office:master-styles><style:master-page style:name="Default" style:page-layout-name="PM1"/></office:master-styles>
+ <office:body><office:presentation>
+  <draw:page draw:name="Links" draw:master-page-name="Default">
+   <draw:frame svg:x="2cm" svg:y="1cm" svg:width="24cm" svg:height="2cm">
+    <draw:text-box><text:p>Files and groups</text:p></draw:text-box></draw:frame>
+   <draw:g>
+    <draw:frame svg:x="2cm" svg:y="4cm" svg:width="12cm" svg:height="2cm"><draw:text-box>
+     <text:p><text:a xlink:href="file:///opt/decks/other%20deck.odp">the other deck</text:a></text:p>
+    </draw:text-box></draw:frame>
+    <draw:frame svg:x="14cm" svg:y="4cm" svg:width="12cm" svg:height="2cm"><draw:text-box>
+     <text:p><text:a xlink:href="notes/next.odp">next door</text:a></text:p>
+    </draw:text-box></draw:frame>
+   </draw:g>
+   <draw:frame svg:x="2cm" svg:y="8cm" svg:width="24cm" svg:height="2cm"><draw:text-box>
+    <text:p><text:a xlink:href="https://example.com/after">after the group</text:a></text:p>
+   </draw:text-box></draw:frame>
+  </draw:page>
+ </office:presentation></office:body>
+</office:document>
+)";
+
 constexpr const char* kTextDocument = R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
@@ -299,6 +336,20 @@ TEST_F(OfficeApp, TinyDeckCountSizePropertiesAndLinks) {
     EXPECT_EQ(deck->GetSlides()->Item(2)->GetHyperlinks()->Count(), 0);
     EXPECT_THROW(deck->GetSlides()->Item(3), AutomationError);
     EXPECT_THROW(deck->GetSlides()->Item(0), AutomationError);
+}
+
+TEST_F(OfficeApp, LinksInGroupsAndToFiles) {
+    const std::string path = files_->Write("links.fodp", kLinkShapesDeck);
+    auto links = Open(path)->GetSlides()->Item(1)->GetHyperlinks();
+    ASSERT_EQ(links->Count(), 3);
+    EXPECT_EQ(links->Item(1)->Address(), "file:///opt/decks/other%20deck.odp");
+    EXPECT_EQ(links->Item(1)->TextToDisplay(), "the other deck");
+    // A relative link names the file beside the deck, as the suite resolves it.
+    const std::string folder = fs::path(path).parent_path().string();
+    EXPECT_EQ(links->Item(2)->Address(), "file://" + folder + "/notes/next.odp");
+    EXPECT_EQ(links->Item(2)->TextToDisplay(), "next door");
+    EXPECT_EQ(links->Item(3)->Address(), "https://example.com/after");
+    EXPECT_EQ(links->Item(3)->TextToDisplay(), "after the group");
 }
 
 TEST_F(OfficeApp, CopyPutsOneFramedPictureOfTheSlideOnTheClipboard) {
