@@ -251,6 +251,9 @@ bool OfficeInstance::Launch(std::string* whyNot) {
              << "</value></prop></item>\n"
                 "<item oor:path=\"/org.openoffice.Setup/Office\"><prop oor:name=\"FirstStartWizardCompleted\" "
                 "oor:op=\"fuse\"><value>true</value></prop></item>\n"
+                // The copy a deck's links are read from needs no preview picture.
+                "<item oor:path=\"/org.openoffice.Office.Common/Save/Document\"><prop oor:name=\"GenerateThumbnail\" "
+                "oor:op=\"fuse\"><value>false</value></prop></item>\n"
                 "</oor:items>\n";
     }
     templateFolder_ = options_.useProfileTemplate ? OfficeProfileTemplateFolder(version) : std::string();
@@ -453,8 +456,13 @@ void OfficeInstance::Quit() {
         } catch (const std::exception&) {
             // Killed below either way.
         }
+        // soffice sometimes lingers seconds in its shutdown after it has answered.
+        // Nothing of a run is saved, and the profile goes with the private folder,
+        // so once it has had a moment it is ended; only an instance whose profile
+        // may become the template is waited for in full.
+        const auto patience = quitAnswered && seededFromTemplate_ ? options_.quitGrace : options_.quitTimeout;
         if (running_ && !sofficeReaped_) {
-            if (WaitForChild(sofficePid_, options_.quitTimeout)) sofficeReaped_ = true;
+            if (WaitForChild(sofficePid_, patience)) sofficeReaped_ = true;
         }
         // Only a profile whose instance ended by itself is complete enough to keep.
         endedInOrder_ = quitAnswered && sofficeReaped_ && !groupKilled_;

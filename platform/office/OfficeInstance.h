@@ -29,6 +29,7 @@ struct OfficeLaunchOptions {
     std::chrono::milliseconds callTimeout{60000};  // every bridge request
     std::chrono::milliseconds openTimeout{180000};  // loading a presentation
     std::chrono::milliseconds quitTimeout{10000};   // a polite end before the group is killed
+    std::chrono::milliseconds quitGrace{500};       // the same once it has answered the request
     bool useProfileTemplate = true;  // seed the profile from the user's cached template
 };
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -25,6 +26,18 @@ struct OfficeSession {
     OfficeSession(std::unique_ptr<OfficeInstance> i, Clipboard& c) : instance(std::move(i)), clipboard(c) {}
 
     json Call(const json& request) { return Call(request, Instance().Options().callTimeout); }
+    // Decks are open read-only, so what they report about themselves (slide count,
+    // size, links) never changes: each question crosses the bridge once. The job asks
+    // them again for every slide.
+    json CachedCall(const json& request) {
+        const std::string key = request.dump();
+        auto it = answers.find(key);
+        if (it != answers.end()) return it->second;
+        json answer = Call(request);
+        answers.emplace(key, answer);
+        return answer;
+    }
+    std::map<std::string, json> answers;
     json Call(const json& request, std::chrono::milliseconds timeout) { return Instance().Call(request, timeout); }
     OfficeInstance& Instance() {
         if (!instance || !instance->Running())
@@ -139,7 +152,7 @@ public:
 
     std::shared_ptr<Hyperlinks> GetHyperlinks() override {
         // The folder lets the bridge save the deck once and read every slide's URL fields from it.
-        json answer = session_->Call(
+        json answer = session_->CachedCall(
             {{"op", "links"}, {"doc", doc_}, {"slide", number_}, {"folder", session_->Instance().Folder()}});
         std::vector<std::shared_ptr<Hyperlink>> links;
         for (const json& l : answer.value("links", json::array())) {
@@ -158,7 +171,7 @@ private:
 class OfficeSlides : public Slides {
 public:
     OfficeSlides(Session session, int64_t doc) : session_(std::move(session)), doc_(doc) {}
-    int32_t Count() override { return Int(session_->Call({{"op", "count"}, {"doc", doc_}}), "count"); }
+    int32_t Count() override { return Int(session_->CachedCall({{"op", "count"}, {"doc", doc_}}), "count"); }
     std::shared_ptr<Slide> Item(int16_t number) override {
         const int32_t count = Count();
         if (number < 1 || number > count)
@@ -179,7 +192,7 @@ public:
     float SlideHeight() override { return ToPoints(Int(Size(), "height")); }
 
 private:
-    json Size() { return session_->Call({{"op", "size"}, {"doc", doc_}}); }
+    json Size() { return session_->CachedCall({{"op", "size"}, {"doc", doc_}}); }
     static float ToPoints(int32_t hundredthsMm) { return float(double(hundredthsMm) * 72.0 / 2540.0); }
     Session session_;
     int64_t doc_;

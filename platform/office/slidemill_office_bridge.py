@@ -63,6 +63,9 @@ MASTER_PLACEHOLDERS_LEFT_OUT = {
 FOOTER_SHAPE = "com.sun.star.presentation.FooterShape"
 DATETIME_SHAPE = "com.sun.star.presentation.DateTimeShape"
 SLIDENUMBER_SHAPE = "com.sun.star.presentation.SlideNumberShape"
+# The slide's own switch for each of the master's field shapes.
+MASTER_FIELD_FLAGS = {FOOTER_SHAPE: "IsFooterVisible", DATETIME_SHAPE: "IsDateTimeVisible",
+                      SLIDENUMBER_SHAPE: "IsPageNumberVisible"}
 
 RAW_SLIDE_LINK = re.compile(r"^\s*-?\d+\s*,\s*(-?\d+)\s*,(.*)$")
 
@@ -142,6 +145,8 @@ class Bridge:
         self.links = {}
         self.links_doc = None
         self.saved_links = {}  # document -> per slide, per shape: URL fields as saved
+        self.masters = {}  # (document, master name) -> its drawn objects
+        self.page_counts = {}  # document -> its slide count, for its links
         self._connect(pipe_name, connect_timeout)
 
     # ---- connection -----------------------------------------------------
@@ -161,11 +166,11 @@ class Bridge:
                 if time.monotonic() > deadline:
                     raise BridgeError("The presentation application did not accept a connection: %s" % last)
                 time.sleep(0.05)
-        smgr = self.context.ServiceManager
-        self.desktop = smgr.createInstanceWithContext("com.sun.star.frame.Desktop", self.context)
+        self.smgr = self.context.ServiceManager  # asked for once: each ask is a round trip
+        self.desktop = self.smgr.createInstanceWithContext("com.sun.star.frame.Desktop", self.context)
 
     def _service(self, name):
-        return self.context.ServiceManager.createInstanceWithContext(name, self.context)
+        return self.smgr.createInstanceWithContext(name, self.context)
 
     # ---- documents ------------------------------------------------------
 
@@ -238,6 +243,8 @@ class Bridge:
         self.titles = {k: v for k, v in self.titles.items() if k[0] != req.get("doc")}
         self.links = {k: v for k, v in self.links.items() if k[0] != req.get("doc")}
         self.saved_links.pop(req.get("doc"), None)
+        self.page_counts.pop(req.get("doc"), None)
+        self.masters = {k: v for k, v in self.masters.items() if k[0] != req.get("doc")}
         _close(doc)
         return {}
 
@@ -272,12 +279,12 @@ class Bridge:
         self.links_doc = req.get("doc")
         key = (self.links_doc, slide)
         if key not in self.links:
-            saved = self._saved_text_links(req, pages)
+            saved = self._saved_links(req, pages)
             shapes = saved[slide - 1] if saved else None
             links = []
             if shapes is not None and len(shapes) == page.getCount():
-                for i, entry in enumerate(shapes):
-                    self._shape_links_saved(page.getByIndex(i), entry, pages, slide, links)
+                for entry in shapes:
+                    self._shape_links_saved(entry, pages, slide, links)
             else:
                 for i in range(page.getCount()):
                     self._shape_links(page.getByIndex(i), pages, slide, links)
@@ -286,12 +293,12 @@ class Bridge:
 
     # Walking every paragraph and text portion of every shape over the UNO
     # connection costs milliseconds per shape, most of a deck's conversion time.
-    # The deck saved once as OpenDocument lists the same URL fields, shape by
-    # shape in drawing order, for a few milliseconds in all; only the shapes'
-    # click actions are still read over UNO. Where the saved pages and the
-    # shapes do not line up, a slide falls back to the walk.
+    # The deck saved once as OpenDocument lists the same URL fields and click
+    # actions, shape by shape in drawing order, for a few milliseconds in all.
+    # Where the saved pages and the shapes do not line up, a slide falls back to
+    # the walk.
 
-    def _saved_text_links(self, req, pages):
+    def _saved_links(self, req, pages):
         doc_id = req.get("doc")
         if doc_id in self.saved_links:
             return self.saved_links[doc_id]
@@ -319,20 +326,14 @@ class Bridge:
         self.saved_links[doc_id] = result
         return result
 
-    def _shape_links_saved(self, shape, entry, pages, slide, links):
-        texts, children = entry
-        kind = shape.getShapeType()
-        is_group = kind == "com.sun.star.drawing.GroupShape"
-        if is_group != (children is not None) or (is_group and shape.getCount() != len(children)):
-            self._shape_links(shape, pages, slide, links)
-            return
-        if is_group:
-            for i, child in enumerate(children):
-                self._shape_links_saved(shape.getByIndex(i), child, pages, slide, links)
-        else:
-            for url, shown in texts:
-                self._add_text_link(url, shown, pages, slide, links)
-        self._click_link(shape, pages, slide, links)
+    def _shape_links_saved(self, entry, pages, slide, links):
+        texts, children, click = entry
+        for child in children or ():
+            self._shape_links_saved(child, pages, slide, links)
+        for url, shown in texts:
+            self._add_text_link(url, shown, pages, slide, links)
+        if click is not None:
+            self._add_click_link(click[0], click[1], pages, slide, links)
 
     def _shape_links(self, shape, pages, slide, links):
         kind = shape.getShapeType()
@@ -404,8 +405,10 @@ class Bridge:
             bookmark = shape.Bookmark if info.hasPropertyByName("Bookmark") else ""
         except Exception:
             return
-        bookmark = bookmark or ""
-        count = pages.getCount()
+        self._add_click_link(action, bookmark or "", pages, slide, links)
+
+    def _add_click_link(self, action, bookmark, pages, slide, links):
+        count = self._page_count(pages)
         target = None
         link = None
         if action == "BOOKMARK":
@@ -444,12 +447,18 @@ class Bridge:
             return None  # a slide that does not exist (any more)
         return {"address": url, "subaddress": ""}
 
+    def _page_count(self, pages):
+        """The slide count of the document links are read for, asked once."""
+        if self.links_doc not in self.page_counts:
+            self.page_counts[self.links_doc] = pages.getCount()
+        return self.page_counts[self.links_doc]
+
     def _slide_target(self, url, pages, bare_names, slide):
         """The 1-based slide a link points to, or None. Links arrive as "#Slide N",
         "#<slide name>", "pageN" (click actions) or in PowerPoint's raw
         "id,N,title" form, where N -1 with the title FIRST, LAST, NEXT or PREV
         stands for a jump relative to the deck or the slide."""
-        count = pages.getCount()
+        count = self._page_count(pages)
         raw = RAW_SLIDE_LINK.match(url[1:] if url.startswith("#") else url)
         if raw:
             n = int(raw.group(1))
@@ -543,22 +552,19 @@ class Bridge:
         master = page.MasterPage
         master_shapes = []
         if master is not None and _get(page, "IsBackgroundObjectsVisible", True):
-            for i in range(master.getCount()):
-                shape = master.getByIndex(i)
-                kind = shape.getShapeType()
-                if kind in MASTER_PLACEHOLDERS_LEFT_OUT:
-                    continue
-                if kind == FOOTER_SHAPE and not _get(page, "IsFooterVisible", True):
-                    continue
-                if kind == DATETIME_SHAPE and not _get(page, "IsDateTimeVisible", True):
-                    continue
-                if kind == SLIDENUMBER_SHAPE and not _get(page, "IsPageNumberVisible", True):
-                    continue
-                master_shapes.append(shape)
+            visible = {}
+            for shape, kind, bound in self._master_shapes(req.get("doc"), master):
+                flag = MASTER_FIELD_FLAGS.get(kind)
+                if flag is not None:
+                    if flag not in visible:
+                        visible[flag] = _get(page, flag, True)
+                    if not visible[flag]:
+                        continue
+                master_shapes.append((shape, bound))
         if master_shapes:
             path = prefix + "-2.wmf"
-            piece = self._export_collection(doc, master, master_shapes, width, height, path,
-                                            [prop("CurrentPage", page)])
+            piece = self._export_collection(doc, master, [s for s, _ in master_shapes], width, height, path,
+                                            [prop("CurrentPage", page)], [b for _, b in master_shapes])
             pieces.append(piece)
 
         # 3. The slide's own shapes.
@@ -569,7 +575,25 @@ class Bridge:
 
         return {"pieces": pieces, "width": width, "height": height}
 
+    def _master_shapes(self, doc_id, master):
+        """A master's drawn objects as (shape, kind, top-left of its bounds), read
+        once per master: every slide on it asks again, and each question is a
+        round trip to the suite. Documents are open read-only, so they stay."""
+        key = (doc_id, master.Name)
+        if key not in self.masters:
+            shapes = []
+            for i in range(master.getCount()):
+                shape = master.getByIndex(i)
+                kind = shape.getShapeType()
+                if kind in MASTER_PLACEHOLDERS_LEFT_OUT:
+                    continue
+                shapes.append((shape, kind, _top_left(shape)))
+            self.masters[key] = shapes
+        return self.masters[key]
+
     def _export(self, source, path, data):
+        # A new filter for every picture: one that held a closed document's page
+        # takes the suite down when it is given the next.
         exporter = self._service("com.sun.star.drawing.GraphicExportFilter")
         exporter.setSourceDocument(source)
         args = [prop("URL", uno.systemPathToFileUrl(path)), prop("MediaType", "image/x-wmf")]
@@ -579,7 +603,7 @@ class Bridge:
         if not os.path.exists(path):
             raise BridgeError("The presentation application did not export the slide picture.")
 
-    def _export_collection(self, doc, owner, shapes, width, height, path, data):
+    def _export_collection(self, doc, owner, shapes, width, height, path, data, bounds=None):
         # A page-size frame that draws nothing keeps the picture's extent equal
         # to the page whatever the shapes cover. It lives on the page only for
         # the export; nothing is ever saved.
@@ -594,14 +618,12 @@ class Bridge:
             collection.add(frame)
             # The export's logical origin is the top-left of everything it holds.
             origin_x, origin_y = 0, 0
-            for s in shapes:
+            for i, s in enumerate(shapes):
                 collection.add(s)
-                try:
-                    r = s.BoundRect
-                    origin_x = min(origin_x, r.X)
-                    origin_y = min(origin_y, r.Y)
-                except Exception:
-                    pass
+                corner = bounds[i] if bounds is not None else _top_left(s)
+                if corner is not None:
+                    origin_x = min(origin_x, corner[0])
+                    origin_y = min(origin_y, corner[1])
             self._export(collection, path, data)
             return {"path": path, "collection": True, "originX": origin_x, "originY": origin_y}
         finally:
@@ -621,6 +643,14 @@ class Bridge:
         except Exception:
             pass  # the connection goes away while soffice ends
         return {}
+
+
+def _top_left(shape):
+    try:
+        r = shape.BoundRect
+        return (r.X, r.Y)
+    except Exception:
+        return None
 
 
 def _looks_encrypted(path):
@@ -662,6 +692,10 @@ ODF_SPACE_COUNT = "{%s}c" % ODF_TEXT
 ODF_TAB = "{%s}tab" % ODF_TEXT
 ODF_LINE_BREAK = "{%s}line-break" % ODF_TEXT
 XLINK_HREF = "{http://www.w3.org/1999/xlink}href"
+ODF_EVENT_LISTENERS = "{urn:oasis:names:tc:opendocument:xmlns:office:1.0}event-listeners"
+ODF_EVENT_LISTENER = "{urn:oasis:names:tc:opendocument:xmlns:presentation:1.0}event-listener"
+ODF_EVENT_NAME = "{urn:oasis:names:tc:opendocument:xmlns:script:1.0}event-name"
+ODF_ACTION = "{urn:oasis:names:tc:opendocument:xmlns:presentation:1.0}action"
 
 
 def _is_saved_shape(element):
@@ -671,12 +705,39 @@ def _is_saved_shape(element):
 
 
 def _saved_shape(element, saved_url):
-    """(URL fields as (url, shown text), None) for a shape; ([], children) for a group."""
+    """(URL fields as (url, shown text), None, click action) for a shape and
+    ([], children, click action) for a group; the click action is the suite's
+    (action, bookmark) pair, or None."""
+    click = _saved_click(element, saved_url)
     if element.tag == ODF_GROUP:
-        return ([], [_saved_shape(c, saved_url) for c in element if _is_saved_shape(c)])
+        return ([], [_saved_shape(c, saved_url) for c in element if _is_saved_shape(c)], click)
     texts = [(_field_url(a.get(XLINK_HREF, ""), saved_url), _element_text(a))
              for a in element.iter(ODF_LINK)]
-    return (texts, None)
+    return (texts, None, click)
+
+
+# How a shape's click action is saved: presentation:action -> the suite's action.
+SAVED_CLICK_ACTIONS = {"first-page": "FIRSTPAGE", "last-page": "LASTPAGE", "next-page": "NEXTPAGE",
+                       "previous-page": "PREVPAGE", "execute": "PROGRAM"}
+
+
+def _saved_click(element, saved_url):
+    listeners = element.find(ODF_EVENT_LISTENERS)
+    if listeners is None:
+        return None
+    for listener in listeners.iter(ODF_EVENT_LISTENER):
+        if listener.get(ODF_EVENT_NAME) not in ("dom:click", "on-click"):
+            continue
+        action = listener.get(ODF_ACTION, "")
+        href = listener.get(XLINK_HREF, "")
+        if action == "show":
+            # A place in this deck is saved as "#name", another document as its URL.
+            if href.startswith("#"):
+                return ("BOOKMARK", href[1:])
+            return ("DOCUMENT", _field_url(href, saved_url))
+        if action in SAVED_CLICK_ACTIONS:
+            return (SAVED_CLICK_ACTIONS[action], _field_url(href, saved_url))
+    return None
 
 
 def _field_url(href, saved_url):
