@@ -455,6 +455,12 @@ bool PlaybackContext::GetTextExtentPoint(const char16_t* text, int count, SIZEL&
     return true;
 }
 
+bool PlaybackContext::GetTextAscent(int32_t& ascent) {
+    LOGFONTW font;
+    if (!GetObject(state_.font, font)) return false;
+    return Measurer().MeasureAscent(font, ascent);
+}
+
 // --- records -------------------------------------------------------------------------
 
 void PlaybackContext::PutObject(HandleTable& table, uint32_t slot, GdiHandle handle) {

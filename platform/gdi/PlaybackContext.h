@@ -156,6 +156,8 @@ public:
     bool GetTextExtentExPoint(const char16_t* text, int count, std::vector<int32_t>& extents);
     // Extent of the whole run (GetTextExtentPoint32W).
     bool GetTextExtentPoint(const char16_t* text, int count, SIZEL& size);
+    // The selected font's ascent (GetTextMetrics' tmAscent), in logical units.
+    bool GetTextAscent(int32_t& ascent);
     ITextMeasurer& Measurer();
 
     // --- records ----------------------------------------------------------------------

@@ -54,6 +54,7 @@ struct CFreeTypeTextMeasurer::Impl {
         FT_Face face = nullptr;
         double unitsPerEm = 2048;
         double cellUnits = 2048;    // usWinAscent + usWinDescent
+        double ascentUnits = 1638;  // usWinAscent
         double avgCharUnits = 0;    // xAvgCharWidth, 0 when unknown
         // Advances in font units by code point, filled on first use (-1: not yet known).
         std::unordered_map<uint32_t, int32_t> advances;
@@ -117,12 +118,17 @@ struct CFreeTypeTextMeasurer::Impl {
         f->face = face;
         f->unitsPerEm = face->units_per_EM ? face->units_per_EM : 2048;
         f->cellUnits = double(face->ascender) - double(face->descender);
+        f->ascentUnits = double(face->ascender);
         if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2))) {
             double cell = double(os2->usWinAscent) + double(os2->usWinDescent);
-            if (cell > 0) f->cellUnits = cell;
+            if (cell > 0) {
+                f->cellUnits = cell;
+                f->ascentUnits = os2->usWinAscent;
+            }
             f->avgCharUnits = os2->xAvgCharWidth;
         }
         if (f->cellUnits <= 0) f->cellUnits = f->unitsPerEm;
+        if (f->ascentUnits <= 0 || f->ascentUnits > f->cellUnits) f->ascentUnits = f->cellUnits * 0.8;
         f->latin.assign(256, -1);
         Face* raw = f.get();
         owned.push_back(std::move(f));
@@ -178,6 +184,17 @@ bool CFreeTypeTextMeasurer::MeasureCellHeight(const LOGFONTW& font, int32_t& hei
     }
     cell = std::floor(cell + 0.5);
     height = int32_t(std::clamp(cell, 0.0, double(INT32_MAX)));
+    return true;
+}
+
+bool CFreeTypeTextMeasurer::MeasureAscent(const LOGFONTW& font, int32_t& ascent) {
+    ascent = 0;
+    int32_t cell = 0;
+    if (!MeasureCellHeight(font, cell)) return false;
+    Impl::Face* face = impl_->Lookup(font);
+    if (!face) return false;
+    const double share = face->ascentUnits / face->cellUnits;
+    ascent = int32_t(std::clamp(std::floor(cell * share + 0.5), 0.0, double(cell)));
     return true;
 }
 

@@ -51,10 +51,13 @@ PlacedTextRun PlaceTextRun(IPageWriter& writer, ITextRunMeasure& measure, TextRu
     }
     int32_t baseline = run.y;
     const uint32_t vertical = textAlign & 24u;
-    if (vertical == 0u) {
-        baseline = TruncToInt(run.y + run.cy * kAscentShareOfCell * textScale);
-    } else if (vertical == 8u) {
-        baseline = TruncToInt(run.y - run.cy * (1.0 - kAscentShareOfCell) * textScale);
+    if (vertical == 0u || vertical == 8u) {
+        int32_t measured = 0;
+        const double ascent = measure.MeasureAscent(measured) && measured >= 0 && measured <= run.cy
+                                  ? double(measured)
+                                  : run.cy * kAscentShareOfCell;
+        baseline = vertical == 0u ? TruncToInt(run.y + ascent * textScale)
+                                  : TruncToInt(run.y - (run.cy - ascent) * textScale);
     }
 
     int32_t penX = run.x;

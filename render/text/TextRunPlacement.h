@@ -18,6 +18,12 @@ class ITextRunMeasure {
 public:
     virtual ~ITextRunMeasure() = default;
     virtual bool MeasureText(const char16_t* text, int count, int32_t& cx, int32_t& cy) = 0;
+    // The selected font's ascent (tmAscent); false when the measure has none, and then
+    // a share of the cell stands in for it.
+    virtual bool MeasureAscent(int32_t& ascent) {
+        ascent = 0;
+        return false;
+    }
 };
 
 // Where the previous run ended; both 0 at the start of every playback.
@@ -48,13 +54,14 @@ struct PlacedTextRun {
 // escapement is the font's, in tenths of a degree counterclockwise: the run is turned
 // by it around (x, y), and its characters with it (SetTextRotation, back to 0 after).
 constexpr uint32_t kTextAlignBaselineLeft = 24;
+constexpr uint32_t kTextAlignUpdateCp = 1;
 PlacedTextRun PlaceTextRun(IPageWriter& writer, ITextRunMeasure& measure, TextRunCursor& cursor, int32_t x, int32_t y,
                            const char16_t* text, int count, const int32_t* advances, double pdfScale,
                            uint32_t textAlign = kTextAlignBaselineLeft, int32_t escapement = 0);
 
-// The share of the character cell above the baseline, for top- and bottom-aligned text:
-// the cell is the font's ascent plus descent, and the faces presentations use put about
-// four fifths of it above the baseline.
+// The share of the character cell above the baseline, for top- and bottom-aligned text
+// when the font's own ascent is not known: the cell is the font's ascent plus descent,
+// and the faces presentations use put about four fifths of it above the baseline.
 constexpr double kAscentShareOfCell = 0.8;
 
 }  // namespace slidemill

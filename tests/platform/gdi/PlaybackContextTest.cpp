@@ -153,6 +153,13 @@ TEST(TextMeasurer, MeasuresInLogicalUnitsOfTheFontHeight) {
     // Bold is a wider face.
     ASSERT_TRUE(m.MeasureExtents(Font("Arial", -2048, 700), text, 1, out));
     EXPECT_EQ(out[0], 1479);
+    // The ascent is usWinAscent of the cell: 1854 of 2288 at an em of 2048, and a
+    // positive height scales it with the cell.
+    int32_t ascent = 0;
+    ASSERT_TRUE(m.MeasureAscent(Font("Arial", -2048), ascent));
+    EXPECT_EQ(ascent, 1854);
+    ASSERT_TRUE(m.MeasureAscent(Font("Arial", 1144), ascent));
+    EXPECT_EQ(ascent, 927);
 }
 
 TEST(TextMeasurer, ContextMeasuresWithItsSelectedFont) {

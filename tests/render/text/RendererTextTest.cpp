@@ -124,6 +124,25 @@ TEST(RendererText, AlignmentOfTheContextPlacesTheRun) {
     EXPECT_EQ(firstDraw(), "DrawChar 65 35 100 15");  // (100 - 30) x 0.5
 }
 
+// TA_UPDATECP: each run starts at the current position, whatever the record says, and
+// leaves it at the run's end, so runs follow each other.
+TEST(RendererText, UpdateCurrentPositionChainsTheRuns) {
+    TextFixture f;
+    f.Select(Font(u"Arial", -20, 400, 0));
+    f.r.OnSetTextAlign(24 | 1);
+    f.r.OnMoveTo(POINTL{100, 200});
+    f.writer.calls.clear();
+    f.Text(0, 0, u"A", {30});
+    f.Text(0, 0, u"B", {40});
+    Calls draws;
+    for (const std::string& call : f.writer.calls)
+        if (call.rfind("DrawChar", 0) == 0) draws.push_back(call);
+    const Calls expected = {"DrawChar 65 50 100 15", "DrawChar 66 65 100 15"};
+    EXPECT_EQ(draws, expected);
+    EXPECT_EQ(f.dc.Current().position.x, 170);
+    EXPECT_EQ(f.dc.Current().position.y, 200);
+}
+
 TEST(RendererText, AddressRunBecomesAUriLinkAndTheFlagStaysInTheWriter) {
     TextFixture f;
     f.Select(Font(u"Arial", -20, 400, 0));

@@ -173,6 +173,51 @@ TEST(TextRunAlignment, ReferencePointFollowsTheAlignment) {
     }
 }
 
+// With the font's own ascent known (15 of the 20-unit cell), top-aligned text hangs its
+// baseline that far below the reference point and bottom-aligned text sits the descent
+// (5) above it; an ascent outside the cell falls back to the share of the cell.
+TEST(TextRunAlignment, TopAndBottomUseTheFontsAscent) {
+    struct Case {
+        const char* name;
+        uint32_t align;
+        int32_t ascent;
+        const char* first;
+    };
+    const Case cases[] = {
+        {"top", 0, 15, "DrawChar 65 100 65 20"},
+        {"bottom", 8, 15, "DrawChar 65 100 45 20"},
+        {"baseline", 24, 15, "DrawChar 65 100 50 20"},
+        {"ascent beyond the cell", 0, 25, "DrawChar 65 100 66 20"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        slidemill::testing::RecordingPageWriter writer;
+        writer.geometry.offX = 0;
+        writer.geometry.offY = 0;
+        class Measure : public ITextRunMeasure {
+        public:
+            explicit Measure(int32_t a) : ascent_(a) {}
+            bool MeasureText(const char16_t*, int count, int32_t& cx, int32_t& cy) override {
+                cx = 10 * count;
+                cy = 20;
+                return true;
+            }
+            bool MeasureAscent(int32_t& ascent) override {
+                ascent = ascent_;
+                return true;
+            }
+
+        private:
+            int32_t ascent_;
+        } measure(c.ascent);
+        TextRunCursor cursor;
+        const std::u16string text = u"AB";
+        PlaceTextRun(writer, measure, cursor, 100, 50, text.data(), 2, nullptr, 1.0, c.align);
+        ASSERT_EQ(writer.calls.size(), 2u);
+        EXPECT_EQ(writer.calls[0], c.first);
+    }
+}
+
 // Centred text with the record's own advances is centred on their sum, not on the
 // measured extent.
 TEST(TextRunAlignment, CentreUsesTheRecordAdvances) {
