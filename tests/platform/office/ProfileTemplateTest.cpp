@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -7,29 +6,14 @@
 #include <string>
 
 #include "platform/office/ProfileTemplate.h"
+#include "tests/support/TempFolder.h"
 
 namespace slidemill {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "slidemill-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        if (!path_.empty()) fs::remove_all(path_, ignored);
-    }
-    bool Valid() const { return !path_.empty(); }
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using testing::TempFolder;
 
 void Touch(const fs::path& file, const std::string& text) {
     fs::create_directories(file.parent_path());
