@@ -1,5 +1,7 @@
 #include "platform/wmf2emf/CharsetText.h"
 
+#include "platform/wmf2emf/EudcText.h"
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -137,6 +139,13 @@ WidenedText CharsetWidener::Widen(std::span<const uint8_t> bytes, uint8_t charse
                 break;
             }
             if (!incomplete) break;
+        }
+        // A pair in an end-user range, which iconv does not decode, is a private-use character.
+        char16_t endUser = 0;
+        if (!used && maxLen == 2 && i + 1 < bytes.size() &&
+            EndUserCharacter(codePage, bytes[i], bytes[i + 1], endUser)) {
+            units.assign(1, endUser);
+            used = 2;
         }
         if (!used) {
             bool incomplete = false;

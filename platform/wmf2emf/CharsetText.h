@@ -2,7 +2,9 @@
 // Widening of 8-bit text by the code page that a font's character set implies, as the
 // platform does when 8-bit metafile text becomes UTF-16. ANSI and DEFAULT mean the ANSI
 // code page, which is Windows-1252 here; SYMBOL maps byte b (from 0x20) to U+F000 + b.
-// Bytes that the code page cannot decode fall back to Windows-1252, then to U+00xx.
+// A double-byte pair in one of the code page's end-user ranges becomes its private-use
+// character (EudcText.h). Bytes that the code page cannot decode fall back to
+// Windows-1252, then to U+00xx.
 
 #include <cstdint>
 #include <span>

@@ -299,6 +299,8 @@ TEST(WmfToEmfText, ExtTextOutWidensByTheSelectedFontsCharset) {
         {"greek", 161, "\xC1", {3}, u"\u0391", {3}},
         {"shift-jis two-byte", 128, "a\x82\xA0z", {1, 10, 11, 2}, u"a\u3042z", {1, 21, 2}},
         {"gb2312", 134, "\xC4\xE3", {7, 7}, u"\u4F60", {14}},
+        {"big5 end-user pair after a letter", 136, "a\x83\xDE", {3, 7, 7}, u"a\uF06E", {3, 14}},
+        {"gbk end-user pair", 134, "\xAA\xA1", {5, 5}, u"\uE000", {10}},
         {"symbol", 2, "\x6C\x10", {4, 4}, u"\uF06C\u0010", {4, 4}},
         {"undefined ansi byte", 0, "\x81", {2}, u"\u0081", {2}},
     };
