@@ -52,6 +52,30 @@ export-demo)
     run convert "$demo" -o "$work/direct.pdf" -y -q; [ "$rc" -eq 0 ] || fail "convert exit $rc"
     pages_alike "$work/exported.pdf" "$work/direct.pdf"
     ;;
+demo-source)
+    # The committed demo deck is what its presentation exports to: the same deck.json
+    # and the same pages, with the web and e-mail links and the jump to the summary.
+    need soffice; need qpdf; need pdftoppm; need pdftotext
+    source="$(dirname "$demo")/demo.fodp"
+    [ -f "$source" ] || fail "no $source"
+    run export-deck "$source" "$work/deck"; [ "$rc" -eq 0 ] || fail "export exit $rc"
+    cmp -s "$work/deck/deck.json" "$demo/deck.json" || fail "deck.json differs: run examples/make-demo-deck"
+    run convert "$work/deck" -o "$work/exported.pdf" -y -q; [ "$rc" -eq 0 ] || fail "convert exit $rc"
+    run convert "$demo" -o "$work/committed.pdf" -y -q; [ "$rc" -eq 0 ] || fail "convert exit $rc"
+    pages_alike "$work/exported.pdf" "$work/committed.pdf"
+    qpdf --check "$work/committed.pdf" >/dev/null || fail "qpdf --check"
+    n=0
+    for title in Slidemill Links Shapes Summary; do
+        n=$((n + 1))
+        [ "$(pdftotext -f $n -l $n "$work/committed.pdf" - 2>/dev/null | head -1)" = "$title" ] ||
+            fail "page $n does not start with its title $title"
+    done
+    qpdf --qdf --object-streams=disable "$work/committed.pdf" "$work/c.pdf" 2>/dev/null
+    for uri in "https://www.example.org/" "mailto:hello@example.org"; do
+        grep -aqF "/URI ($uri)" "$work/c.pdf" || fail "no link to $uri"
+    done
+    [ "$(fitr_links "$work/committed.pdf")" = "2 4" ] || fail "no single jump from slide 2 to slide 4"
+    ;;
 export-office)
     need_deck probe_deck.pptx; need qpdf; need pdftoppm
     deck="$corpus/decks-made/probe_deck.pptx"
