@@ -50,6 +50,11 @@ struct SavedDCState {
     POINTL windowOrg;
     POINTL viewportOrg;
     RECTL clipBounds;
+    // The colours and width last sent to the writer: a restored pen or brush is drawn
+    // with its own colour, not with that of the objects selected after the save.
+    COLORREF penColor = 0;
+    int32_t penWidth = 0;
+    COLORREF brushColor = 0;
 };
 
 class CEmfRenderer : public IRenderSurface {
@@ -221,6 +226,7 @@ private:
     std::optional<RasterPen> BuildExtPen(const EXTLOGPEN& pen, GdiHandle handle) const;
     std::optional<RasterBrush> BuildBrush(const LOGBRUSH& brush, GdiHandle handle, bool& usesTextColors) const;
     void ReselectColorBrush();
+    void RestoreWriterColours(const SavedDCState& s);
     void SnapshotState(PlaybackContext* playback);
 
     // Mapping helpers.

@@ -270,7 +270,28 @@ void CEmfRenderer::OnSaveDC() {
     s.windowOrg = windowOrg_;
     s.viewportOrg = viewportOrg_;
     s.clipBounds = clipBounds_;
+    s.penColor = penColor_;
+    s.penWidth = penWidth_;
+    s.brushColor = brushColor_;
     saveStack_.push_back(std::move(s));
+}
+
+// The writer fills and strokes with the colours it was last given, whatever the page
+// state: a restored pen or brush gets its colours sent again, or the shapes after the
+// restore take the colours of objects selected (and often deleted) after the save.
+// LibreOffice's slide pictures fill most shapes with a brush that only a RestoreDC brings back.
+void CEmfRenderer::RestoreWriterColours(const SavedDCState& s) {
+    const bool pen = s.penColor != penColor_ || s.penWidth != penWidth_;
+    const bool brush = s.brushColor != brushColor_;
+    penColor_ = s.penColor;
+    penWidth_ = s.penWidth;
+    brushColor_ = s.brushColor;
+    if (!ToWriter()) return;
+    if (pen) {
+        writer_->SetPenColor(penColor_);
+        writer_->SetPenWidth(double(penWidth_));
+    }
+    if (brush) writer_->SetBrushColor(brushColor_);
 }
 
 void CEmfRenderer::OnRestoreDC(int32_t index) {
@@ -304,6 +325,7 @@ void CEmfRenderer::OnRestoreDC(int32_t index) {
     brush_ = s.brush;
     font_ = s.font;
     path_ = s.path;
+    RestoreWriterColours(s);
     saveStack_.erase(saveStack_.begin() + i, saveStack_.end());
 }
 

@@ -220,18 +220,42 @@ TEST(RendererState, RestoreOutsideTheStackOnlyRestoresTheWriter) {
     EXPECT_EQ(f.r.SaveDepth(), 1u);
 }
 
-TEST(RendererState, RestoredPenIsTheRasterPenOnlyWriterKeepsTheSecond) {
+TEST(RendererState, RestoredPenGoesBackToTheWriter) {
     Fixture f;
     f.r.OnSelectPen(f.Pen(pen::kSolid, 3, 0x0000FF));
     f.r.OnSaveDC();
     f.r.OnSelectPen(f.Pen(pen::kDash, 7, 0x00FF00));
     f.r.OnRestoreDC(-1);
     EXPECT_EQ(f.Take(), (Calls{"SetPenColor 0x0000ff", "SetPenWidth 3", "SaveState", "SetPenColor 0x00ff00",
-                               "SetPenWidth 7", "RestoreState"}));
+                               "SetPenWidth 7", "RestoreState", "SetPenColor 0x0000ff", "SetPenWidth 3"}));
     ASSERT_TRUE(f.r.CurrentPen());
     EXPECT_EQ(f.r.CurrentPen()->width, 3.0f);
-    EXPECT_EQ(f.r.PenColor(), 0x00FF00u);
-    EXPECT_EQ(f.r.PenWidth(), 7);
+    EXPECT_EQ(f.r.PenColor(), 0x0000FFu);
+    EXPECT_EQ(f.r.PenWidth(), 3);
+}
+
+// LibreOffice's slide pictures: a shape's fill brush is saved, a black brush and a hollow
+// one are selected (and deleted) for its outline, and the fill after RestoreDC must be in
+// the saved brush's colour. A restore that changes nothing sends nothing.
+TEST(RendererState, RestoredBrushFillsInItsOwnColour) {
+    Fixture f;
+    GdiHandle white = f.Brush(brush::kSolid, 0xFFFFFF);
+    f.r.OnSelectBrush(white);
+    f.r.OnSaveDC();
+    GdiHandle black = f.Brush(brush::kSolid, 0x000000);
+    f.r.OnSelectBrush(black);
+    EXPECT_TRUE(f.dc.DeleteObject(white));
+    f.r.OnSelectBrush(f.dc.GetStockObject(stock::kNullBrush));
+    f.r.OnRestoreDC(-1);
+    auto square = Points::L({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    f.r.OnPolygon(square.AsL(), square.count);
+    f.r.OnSaveDC();
+    f.r.OnRestoreDC(-1);
+    EXPECT_EQ(f.Take(), (Calls{"SetBrushColor 0xffffff", "SaveState", "SetBrushColor 0x000000", "RestoreState",
+                               "SetBrushColor 0xffffff", "DrawPolyline 5: 0,0 10,0 10,10 0,10 0,0",
+                               "FillPolygon 5: 0,0 10,0 10,10 0,10 0,0", "SaveState",
+                               "RestoreState"}));
+    EXPECT_EQ(f.r.BrushColor(), 0xFFFFFFu);
 }
 
 TEST(RendererState, HatchedBrushFillsInTheLastSolidColour) {
