@@ -110,11 +110,19 @@ void CLinkRunBook::AddTextRun(const std::string& rawText, double x, double y, do
         source_.lineWidth = w;
         source_.page = pageOrdinal;
     }
+    // A link in the middle of a line ("Next: Go to slide 2") is a run of its own in the
+    // picture: a run that begins with the link text is its source when the line is not.
+    std::string runText = text;
+    TrimInPlace(runText);
     for (InternalLinkRecord& record : records_) {
         TrimInPlace(source_.lineText);
-        if (!record.linkText.empty() && StartsWith(source_.lineText, record.linkText)) {
+        if (record.linkText.empty()) continue;
+        if (StartsWith(source_.lineText, record.linkText)) {
             record.sourcePage = pageOrdinal;
             SetRect(record.sourceRect, source_.lineX, y, source_.lineX + source_.lineWidth, y + h);
+        } else if (StartsWith(runText, record.linkText)) {
+            record.sourcePage = pageOrdinal;
+            SetRect(record.sourceRect, x, y, x + w, y + h);
         }
     }
 }

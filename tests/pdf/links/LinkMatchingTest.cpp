@@ -94,6 +94,24 @@ TEST(LinkRunBook, SourceSideSpansTheWholeLine) {
     EXPECT_EQ(records[0].targetPage, -1);
 }
 
+TEST(LinkRunBook, ALinkInTheMiddleOfALineIsItsOwnRun) {
+    std::vector<InternalLinkRecord> records = {Record("Go to slide 2", "Shapes")};
+    CLinkRunBook book(records);
+    book.AddTextRun("Internal (default name): ", 100, 400, 150, 18, 1, 0);
+    EXPECT_EQ(records[0].sourcePage, -1);
+    book.AddTextRun("Go to slide 2", 250, 400, 80, 18, 1, 0);
+    EXPECT_EQ(records[0].sourcePage, 0);
+    const int32_t expected[4] = {250, 400, 330, 418};  // the run, not the whole line
+    EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), records[0].sourceRect));
+    // A run that only holds part of the link text is no source.
+    std::vector<InternalLinkRecord> split = {Record("Go to slide 2", "Shapes")};
+    CLinkRunBook other(split);
+    other.AddTextRun("See: ", 100, 400, 30, 18, 1, 0);
+    other.AddTextRun("Go to", 130, 400, 30, 18, 1, 0);
+    other.AddTextRun(" slide 2", 160, 400, 40, 18, 1, 0);
+    EXPECT_EQ(split[0].sourcePage, -1);
+}
+
 TEST(LinkRunBook, ALineNeverRunsOnIntoTheNextPage) {
     std::vector<InternalLinkRecord> records(2);
     records[0].linkText = "go to slide 1";
