@@ -141,6 +141,12 @@ void CPdfFontSet::DrawChar(PoDoFo::PdfDocument& document, PoDoFo::PdfPainter& pa
         code > 0xF000) {
         code = static_cast<uint16_t>(code - 0xF000);
     }
+    // Without the Wingdings face itself, its bullets are drawn as the characters they
+    // are, from a face that has them.
+    if (code < 0x100 && EqualsIgnoreCase(symbolTestFace_, "Wingdings") &&
+        AsciiLower(currentFontFile_).find("wingding") == std::string::npos) {
+        if (const uint16_t unicode = WingdingsCodeToUnicode(code)) code = unicode;
+    }
     if (code == 0x20) return;
     const double size = 0.85 * cellHeight;
     // A damaged picture can drive the mapping to infinities; "nan" in a content stream

@@ -10,4 +10,9 @@ namespace slidemill {
 // The Unicode character for a Symbol code, or the code itself when it has none.
 uint16_t SymbolCodeToUnicode(uint16_t code);
 
+// The Unicode character a Wingdings code shows, for the codes presentations use as
+// bullets, checks, arrows and faces; 0 for the others. No Wingdings face is installed
+// here, and its stand-in would show the letter of the code instead.
+uint16_t WingdingsCodeToUnicode(uint16_t code);
+
 }  // namespace slidemill

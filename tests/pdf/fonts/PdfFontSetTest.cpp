@@ -181,6 +181,24 @@ TEST_F(FontSetPdf, TwoByteFacesAreEmbeddedEvenWithoutTheOption) {
     EXPECT_NE(PdfText(pdf).find("\u03b1\u03b2\u03c7"), std::string::npos) << PdfText(pdf);  // alpha beta chi
 }
 
+// No Wingdings face is installed: its bullet codes show as the characters they stand
+// for, not as the letters of their codes; codes without a known character stay as given.
+TEST_F(FontSetPdf, WingdingsBulletsAreTheirCharacters) {
+    if (!HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils missing";
+    const std::string pdf = folder_.File("wingdings.pdf");
+    {
+        OnePageDocument page(pdf);
+        ASSERT_EQ(fonts_.SetFont("Wingdings", false, false), 1);
+        if (AsciiLower(fonts_.CurrentFontFile()).find("wingding") != std::string::npos)
+            GTEST_SKIP() << "a real Wingdings face is installed";
+        DrawWord(page, u"\uf06e\uf0fcn\uf0a7", 20);  // filled square, check, square, small square
+        page.Close();
+    }
+    const std::string text = PdfText(pdf);
+    for (const char* shown : {"\u25a0", "\u2713", "\u25aa"}) EXPECT_NE(text.find(shown), std::string::npos) << text;
+    EXPECT_EQ(text.find('n'), std::string::npos) << text;
+}
+
 // A two-byte font takes whole UTF-16 codes: text beyond Windows-1252 keeps its letters.
 TEST_F(FontSetPdf, TwoByteFacesKeepCharactersBeyondOneByte) {
     if (!HaveTool("pdffonts") || !HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils missing";
