@@ -2,15 +2,10 @@
 
 #include <cstdint>
 
+#include "platform/text/WinAnsi.h"
+
 namespace slidemill {
 namespace {
-
-// Windows-1252 0x80..0x9F; the other bytes equal their Unicode code points.
-const char32_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -67,7 +62,7 @@ std::string Windows1252ToUtf8(const std::string& bytes) {
     out.reserve(bytes.size() * 2);
     for (char ch : bytes) {
         const uint8_t b = static_cast<uint8_t>(ch);
-        AppendUtf8(out, (b >= 0x80 && b <= 0x9F) ? kHighControls[b - 0x80] : static_cast<char32_t>(b));
+        AppendUtf8(out, WinAnsiToUnicode(b));  // the five unassigned bytes stand for themselves
     }
     return out;
 }

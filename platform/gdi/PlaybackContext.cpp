@@ -7,6 +7,7 @@
 #include "metafile/EmfHeader.h"
 #include "metafile/EmfRecordTypes.h"
 #include "platform/ReferenceDisplay.h"
+#include "platform/text/WinAnsi.h"
 
 namespace slidemill {
 
@@ -29,13 +30,6 @@ const COLORREF kDefaultPalette[20] = {
     0xF0FBFF, 0xA4A0A0, 0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF,
 };
 
-// Windows-1252 code points of the bytes 0x80..0x9F (0 = undefined, kept as the byte).
-const char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
 int32_t Mul(int32_t a, int32_t b, int32_t d) { return MulDiv(a, b, d); }
 
 XFORM Combine(const XFORM& a, const XFORM& b) {  // a first, then b
@@ -54,12 +48,7 @@ XFORM Combine(const XFORM& a, const XFORM& b) {  // a first, then b
 std::u16string WidenAnsi(const uint8_t* bytes, size_t count) {
     std::u16string out;
     out.resize(count);
-    for (size_t i = 0; i < count; ++i) {
-        uint8_t b = bytes[i];
-        char16_t c = b;
-        if (b >= 0x80 && b < 0xA0 && kCp1252High[b - 0x80]) c = kCp1252High[b - 0x80];
-        out[i] = c;
-    }
+    for (size_t i = 0; i < count; ++i) out[i] = char16_t(WinAnsiToUnicode(bytes[i]));
     return out;
 }
 
