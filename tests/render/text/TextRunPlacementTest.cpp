@@ -156,14 +156,7 @@ TEST(TextRunAlignment, ReferencePointFollowsTheAlignment) {
         slidemill::testing::RecordingPageWriter writer;
         writer.geometry.offX = 0;
         writer.geometry.offY = 0;
-        class : public ITextRunMeasure {
-        public:
-            bool MeasureText(const char16_t*, int count, int32_t& cx, int32_t& cy) override {
-                cx = 10 * count;
-                cy = 20;
-                return true;
-            }
-        } measure;
+        FixedMeasure measure;
         TextRunCursor cursor;
         const std::u16string text = u"AB";
         const PlacedTextRun run = PlaceTextRun(writer, measure, cursor, 100, 50, text.data(), 2, nullptr, 1.0, c.align);
@@ -194,14 +187,9 @@ TEST(TextRunAlignment, TopAndBottomUseTheFontsAscent) {
         slidemill::testing::RecordingPageWriter writer;
         writer.geometry.offX = 0;
         writer.geometry.offY = 0;
-        class Measure : public ITextRunMeasure {
+        class Measure : public FixedMeasure {
         public:
             explicit Measure(int32_t a) : ascent_(a) {}
-            bool MeasureText(const char16_t*, int count, int32_t& cx, int32_t& cy) override {
-                cx = 10 * count;
-                cy = 20;
-                return true;
-            }
             bool MeasureAscent(int32_t& ascent) override {
                 ascent = ascent_;
                 return true;
@@ -224,14 +212,7 @@ TEST(TextRunAlignment, CentreUsesTheRecordAdvances) {
     slidemill::testing::RecordingPageWriter writer;
     writer.geometry.offX = 0;
     writer.geometry.offY = 0;
-    class : public ITextRunMeasure {
-    public:
-        bool MeasureText(const char16_t*, int count, int32_t& cx, int32_t& cy) override {
-            cx = 10 * count;
-            cy = 20;
-            return true;
-        }
-    } measure;
+    FixedMeasure measure;
     TextRunCursor cursor;
     const std::u16string text = u"AB";
     const int32_t advances[] = {30, 30};
@@ -250,14 +231,7 @@ namespace {
 // the page, and the writer turns the characters with it; 90 degrees on "AB" (10 wide
 // each) at (100, 50) goes upwards, a full turn stays upright.
 TEST(TextRunEscapement, TurnsTheRunAroundTheReferencePoint) {
-    class : public ITextRunMeasure {
-    public:
-        bool MeasureText(const char16_t*, int count, int32_t& cx, int32_t& cy) override {
-            cx = 10 * count;
-            cy = 20;
-            return true;
-        }
-    } measure;
+    FixedMeasure measure;
     struct Case {
         const char* name;
         int32_t escapement;
